@@ -1,0 +1,46 @@
+#include "app/message_captions.h"
+
+#include <array>
+
+namespace vandrel {
+namespace {
+
+constexpr std::array<CaptionItem, 25> kMainWindowItems = {{
+    {"LangError", "Ошибка!"},
+    {"LangElements", "Элементов:"},
+    {"LangTarget", "Выберите источник иконки"},
+    {"LangIconInstall", "Иконка успешно установлена"},
+    {"LangSelectFolderIcon", "Выберите папку для установки иконки"},
+    {"LangAttention", "Внимание!"},
+    {"LangFolderWithIcon", "Выберите папку с иконкой"},
+    {"LangChangeIconFolder", "Изменить иконку папки?"},
+    {"LangDelIconFolder", "Удалить иконку из папки?"},
+    {"LangCannotChangeIcon", "Нельзя изменить иконку диска"},
+    {"LangIconDelete", "Иконка успешно удалена"},
+    {"LangClearingCacheComplet", "Очистка кэша завершена!"},
+    {"LangClearingCacheIcon", "Очистка основного кэша иконок..."},
+    {"LangClearingAddCacheIcon", "Очистка дополнительного кэша иконок..."},
+    {"LangDeletingCacheFiles", "Удаление файлов кэша..."},
+    {"LangStartExplorer", "Запуск проводника Windows..."},
+    {"LangEndExplorer", "Завершение процесса Explorer..."},
+    {"LangOnlyWindows", "Эта программа совместима только с Windows 10 и Windows 11."},
+    {"LangFileNotFound", "Файл не найден:"},
+    {"LangFailedUploadFile", "Не удалось загрузить файл"},
+    {"LangNoIconGroups", "В файле нет групп иконок"},
+    {"LangInvalidIconIndex", "Неверный индекс иконки!"},
+    {"LangIconExtractedSuccessfully", "Иконка успешно извлечена!"},
+    {"LangErrorExtractingIcon", "Ошибка при извлечении иконки!"},
+    {"LangIconChange", "Изменить иконку"},
+}};
+
+}  // namespace
+
+std::span<const CaptionItem> MainWindowMessageItems() { return kMainWindowItems; }
+
+std::string DesignTimeCaptions::Caption(std::string_view item) const {
+  for (const CaptionItem& c : kMainWindowItems)
+    if (c.name == item) return std::string(c.caption);
+  return std::string(item);
+}
+
+}  // namespace vandrel

@@ -1,0 +1,26 @@
+// vandrel-cli: the program's core for scripts and batch work.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/resource_file.h"
+#include "platform/version_resource.h"
+
+namespace vandrel {
+
+struct CliPlatform {
+  FileSystem& fs;
+  ResourceLoader& loader;
+  VersionResourceReader& versions;
+  std::function<void(std::string_view)> out;  // standard output, UTF-8
+  std::function<void(std::string_view)> err;  // standard error, UTF-8
+};
+
+// `args` excludes the program name. Returns the process exit code.
+int RunCli(const std::vector<std::string>& args, CliPlatform& platform);
+
+}  // namespace vandrel

@@ -1,0 +1,59 @@
+// File access port. Paths are UTF-8; the Windows adapter widens them and
+// handles paths longer than MAX_PATH.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vandrel {
+
+using Bytes = std::vector<std::byte>;
+
+// Random access to a file's bytes, so a parser can read only the parts it needs.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Fills `out` from `offset`; false when the range is not all inside the file
+  // or the read fails.
+  virtual bool Read(std::uint64_t offset, std::span<std::byte> out) = 0;
+};
+
+// A ByteSource over bytes already in memory (tests, fuzzers, resources).
+class MemoryByteSource final : public ByteSource {
+ public:
+  explicit MemoryByteSource(std::span<const std::byte> data) : data_(data) {}
+  std::uint64_t Size() const override { return data_.size(); }
+  bool Read(std::uint64_t offset, std::span<std::byte> out) override;
+
+ private:
+  std::span<const std::byte> data_;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // True for an existing file (not a folder); links are followed.
+  virtual bool FileExists(const std::string& path) = 0;
+
+  // The whole file; nullopt when there is no such file. Throws Error when the
+  // file exists but cannot be read.
+  virtual std::optional<Bytes> ReadFile(const std::string& path) = 0;
+
+  // Opens a file for random reads; nullptr when it cannot be opened.
+  virtual std::unique_ptr<ByteSource> OpenForReading(const std::string& path) = 0;
+
+  // Writes `data` as the file's new content in one step: a temporary file
+  // beside the target is written and then takes the target's place, so a
+  // failure leaves the old file as it was. A read-only target is refused.
+  // Throws Error naming the file and the system's reason.
+  virtual void ReplaceFile(const std::string& path, std::span<const std::byte> data) = 0;
+};
+
+}  // namespace vandrel

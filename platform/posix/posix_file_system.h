@@ -1,0 +1,16 @@
+// The file-system port over POSIX calls, for the native build and its tests.
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace vandrel {
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) override;
+  std::optional<Bytes> ReadFile(const std::string& path) override;
+  std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
+  void ReplaceFile(const std::string& path, std::span<const std::byte> data) override;
+};
+
+}  // namespace vandrel

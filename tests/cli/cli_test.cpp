@@ -1,0 +1,86 @@
+#include "cli/cli.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "icons/pe_resource_file.h"
+#include "tests/fakes/fake_file_system.h"
+#include "tests/support/pe_builder.h"
+#include "tests/support/version_builder.h"
+
+namespace vandrel {
+namespace {
+
+using ::testing::HasSubstr;
+
+class CliTest : public ::testing::Test {
+ protected:
+  int Run(std::vector<std::string> args) {
+    out.clear();
+    err.clear();
+    return RunCli(args, platform);
+  }
+
+  testing::FakeFileSystem fs;
+  PeResourceLoader loader{fs};
+  PeVersionReader versions{fs};
+  std::string out, err;
+  CliPlatform platform{fs, loader, versions, [this](std::string_view s) { out += s; },
+                       [this](std::string_view s) { err += s; }};
+};
+
+TEST_F(CliTest, IconsListsIndexTabName) {
+  auto r = testing::IconGroupResources(ResourceName::String("MAINICON"), {{.id = 1, .data = testing::PatternBytes(8, 1)}});
+  r.push_back({kResourceTypeGroupIcon, ResourceName::Id(101), 0x409, testing::ToBytes("xxxxxx")});
+  fs.files["app.exe"] = testing::BuildPe(r);
+  fs.files["bare.dll"] = testing::BuildPe({});
+  fs.files["star.ico"] = testing::ToBytes("not a PE");
+
+  EXPECT_EQ(Run({"icons", "app.exe"}), 0);
+  EXPECT_EQ(out, "0\tMAINICON\n1\tID:101\n");
+  EXPECT_EQ(Run({"icons", "bare.dll"}), 0);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(Run({"icons", "star.ico"}), 1);
+  EXPECT_THAT(err, HasSubstr("star.ico"));
+  EXPECT_EQ(Run({"icons", "gone.exe"}), 1);
+  EXPECT_THAT(err, HasSubstr("File not found: gone.exe"));
+}
+
+TEST_F(CliTest, ExtractSucceedsOnlyWhenTheIconWasWritten) {
+  fs.files["app.exe"] = testing::BuildPe(
+      testing::IconGroupResources(ResourceName::Id(1), {{.id = 1, .data = testing::PatternBytes(8, 1)}}));
+  EXPECT_EQ(Run({"extract", "app.exe", "0", "out.ico"}), 0);
+  EXPECT_EQ(fs.files.at("out.ico").size(), 30u);
+
+  // The file is there from before, but this call wrote nothing: not a success.
+  EXPECT_EQ(Run({"extract", "app.exe", "1", "out.ico"}), 1);
+  EXPECT_THAT(err, HasSubstr("Invalid icon index"));
+  EXPECT_EQ(Run({"extract", "app.exe", "x1", "out.ico"}), 2);
+  fs.read_only.insert("ro.ico");
+  EXPECT_EQ(Run({"extract", "app.exe", "0", "ro.ico"}), 1);
+  EXPECT_THAT(err, HasSubstr("ro.ico"));
+}
+
+TEST_F(CliTest, VersionPrintsTheNormalisedVersionOrAValue) {
+  fs.files["app.exe"] = testing::BuildPe({{kResourceTypeVersion, ResourceName::Id(1), 0x409,
+                                           testing::BuildVersionBlock(testing::SimpleVersion(u"9, 0, 26, 320", 0, 0))}});
+  EXPECT_EQ(Run({"version", "app.exe"}), 0);
+  EXPECT_EQ(out, "9.0.26.320\n");
+  EXPECT_EQ(Run({"version", "app.exe", "CompanyName"}), 0);
+  EXPECT_EQ(out, "Vandrel Software\n");
+  EXPECT_EQ(Run({"version", "missing.exe"}), 0);
+  EXPECT_EQ(out, "\n");
+}
+
+TEST_F(CliTest, WrongCallsPrintUsageAndExitTwo) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{}, {"icons"}, {"bogus"}, {"extract", "a", "1"},
+                                                                  {"version", "a", "b", "c"}, {"--help", "x"}}) {
+    EXPECT_EQ(Run(args), 2);
+    EXPECT_THAT(err, HasSubstr("Usage: vandrel-cli"));
+  }
+  EXPECT_EQ(Run({"--help"}), 0);
+  EXPECT_THAT(out, HasSubstr("extract FILE INDEX OUT.ico"));
+}
+
+}  // namespace
+}  // namespace vandrel
