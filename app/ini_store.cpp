@@ -310,7 +310,7 @@ Bytes IniStore::Serialize(TextEncoding& used) const {
 void IniStore::Save(FileSystem& fs) {
   TextEncoding used = encoding_;
   const Bytes bytes = Serialize(used);
-  fs.ReplaceFile(path_, bytes);
+  fs.WriteFileAtomically(path_, bytes);
   encoding_ = used;
 }
 

@@ -77,7 +77,7 @@ class IniStore {
   // nothing is lost; `used` tells which encoding came out.
   Bytes Serialize(TextEncoding& used) const;
 
-  // Writes the whole store to its path in one step (see FileSystem::ReplaceFile).
+  // Writes the whole store to its path in one step (see FileSystem::WriteFileAtomically).
   void Save(FileSystem& fs);
 
   const std::string& path() const noexcept { return path_; }

@@ -46,8 +46,8 @@ const Files& BenchFiles() {
     }
     PosixFileSystem fs;
     const Bytes dll = BuildPe(r);
-    fs.ReplaceFile(f.small, dll);
-    fs.ReplaceFile(f.padded, dll);
+    fs.WriteFileAtomically(f.small, dll);
+    fs.WriteFileAtomically(f.padded, dll);
     // Pad with real zero bytes after the image, as an installer's overlay would be.
     std::FILE* p = std::fopen(f.padded.c_str(), "ab");
     std::vector<char> zeros(1 << 20);

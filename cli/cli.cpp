@@ -58,8 +58,8 @@ class WriteTracker final : public FileSystem {
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
     return inner_.OpenForReading(path);
   }
-  void ReplaceFile(const std::string& path, std::span<const std::byte> data) override {
-    inner_.ReplaceFile(path, data);
+  void WriteFileAtomically(const std::string& path, std::span<const std::byte> data) override {
+    inner_.WriteFileAtomically(path, data);
     if (path == path_) written_ = true;
   }
   bool written() const { return written_; }

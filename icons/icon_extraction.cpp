@@ -83,7 +83,7 @@ bool SaveIconGroup(ResourceFile& file, const ResourceName& group, const std::str
                    FileSystem& fs) {
   const auto ico = BuildIcoFile(file, group);
   if (!ico) return false;
-  fs.ReplaceFile(output_ico_file, *ico);
+  fs.WriteFileAtomically(output_ico_file, *ico);
   return fs.FileExists(output_ico_file);
 }
 

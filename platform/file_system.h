@@ -53,7 +53,7 @@ class FileSystem {
   // beside the target is written and then takes the target's place, so a
   // failure leaves the old file as it was. A read-only target is refused.
   // Throws Error naming the file and the system's reason.
-  virtual void ReplaceFile(const std::string& path, std::span<const std::byte> data) = 0;
+  virtual void WriteFileAtomically(const std::string& path, std::span<const std::byte> data) = 0;
 };
 
 }  // namespace vandrel

@@ -84,7 +84,7 @@ std::unique_ptr<ByteSource> PosixFileSystem::OpenForReading(const std::string& p
   return std::make_unique<FdSource>(fd, static_cast<std::uint64_t>(st.st_size));
 }
 
-void PosixFileSystem::ReplaceFile(const std::string& path, std::span<const std::byte> data) {
+void PosixFileSystem::WriteFileAtomically(const std::string& path, std::span<const std::byte> data) {
   const std::string what = "Cannot create file \"" + path + "\"";
   struct stat st {};
   const bool exists = ::stat(path.c_str(), &st) == 0;

@@ -10,7 +10,7 @@ class PosixFileSystem final : public FileSystem {
   bool FileExists(const std::string& path) override;
   std::optional<Bytes> ReadFile(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
-  void ReplaceFile(const std::string& path, std::span<const std::byte> data) override;
+  void WriteFileAtomically(const std::string& path, std::span<const std::byte> data) override;
 };
 
 }  // namespace vandrel

@@ -33,7 +33,7 @@ std::unique_ptr<ByteSource> FakeFileSystem::OpenForReading(const std::string& pa
   return std::make_unique<OwnedSource>(it->second);
 }
 
-void FakeFileSystem::ReplaceFile(const std::string& path, std::span<const std::byte> data) {
+void FakeFileSystem::WriteFileAtomically(const std::string& path, std::span<const std::byte> data) {
   if (read_only.count(path)) throw Error("Cannot create file \"" + path + "\"", "Access is denied.");
   if (fail_writes.count(path)) throw Error("Cannot create file \"" + path + "\"", "There is not enough space on the disk.");
   files[path] = Bytes(data.begin(), data.end());

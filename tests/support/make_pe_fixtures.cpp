@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   }
   try {
     for (const auto& f : fixtures) {
-      fs.ReplaceFile(dir + "/" + f.name, f.bytes);
+      fs.WriteFileAtomically(dir + "/" + f.name, f.bytes);
       std::printf("%s\n", f.name);
     }
   } catch (const Error& e) {

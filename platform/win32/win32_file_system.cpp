@@ -1,0 +1,126 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <atomic>
+
+#include "platform/error.h"
+#include "platform/win32/wide.h"
+
+namespace vandrel {
+namespace {
+
+class HandleSource final : public ByteSource {
+ public:
+  HandleSource(UniqueHandle h, std::uint64_t size) : h_(std::move(h)), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  bool Read(std::uint64_t offset, std::span<std::byte> out) override {
+    if (offset > size_ || out.size() > size_ - offset) return false;
+    std::size_t done = 0;
+    while (done < out.size()) {
+      OVERLAPPED at{};
+      const std::uint64_t pos = offset + done;
+      at.Offset = static_cast<DWORD>(pos & 0xFFFFFFFFu);
+      at.OffsetHigh = static_cast<DWORD>(pos >> 32);
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
+      DWORD got = 0;
+      if (!::ReadFile(h_.get(), out.data() + done, want, &got, &at) || got == 0) return false;
+      done += got;
+    }
+    return true;
+  }
+
+ private:
+  UniqueHandle h_;
+  std::uint64_t size_;
+};
+
+UniqueHandle OpenExisting(const std::wstring& path) {
+  return UniqueHandle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+[[noreturn]] void Fail(const std::string& what, DWORD code) { throw Error(what, SystemErrorText(code)); }
+
+}  // namespace
+
+
+bool Win32FileSystem::FileExists(const std::string& path) {
+  // GetFileAttributesW looks at a link itself; opening it follows the link.
+  const std::wstring w = ToWinPath(path);
+  const DWORD a = ::GetFileAttributesW(w.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  if ((a & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
+  UniqueHandle h(::CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return h.valid();
+}
+
+std::optional<Bytes> Win32FileSystem::ReadFile(const std::string& path) {
+  const std::wstring w = ToWinPath(path);
+  UniqueHandle h = OpenExisting(w);
+  if (!h.valid()) {
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    Fail("Cannot open file \"" + path + "\"", code);
+  }
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(h.get(), &size)) Fail("Cannot read file \"" + path + "\"", ::GetLastError());
+  if (static_cast<std::uint64_t>(size.QuadPart) > 0x7FFFFFFFu) Fail("Cannot read file \"" + path + "\"", ERROR_FILE_TOO_LARGE);
+  Bytes data(static_cast<std::size_t>(size.QuadPart));
+  HandleSource source(std::move(h), data.size());
+  if (!source.Read(0, data)) Fail("Cannot read file \"" + path + "\"", ::GetLastError());
+  return data;
+}
+
+std::unique_ptr<ByteSource> Win32FileSystem::OpenForReading(const std::string& path) {
+  UniqueHandle h = OpenExisting(ToWinPath(path));
+  if (!h.valid()) return nullptr;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(h.get(), &size)) return nullptr;
+  return std::make_unique<HandleSource>(std::move(h), static_cast<std::uint64_t>(size.QuadPart));
+}
+
+void Win32FileSystem::WriteFileAtomically(const std::string& path, std::span<const std::byte> data) {
+  const std::string what = "Cannot create file \"" + path + "\"";
+  const std::wstring target = ToWinPath(path);
+  const DWORD old_attributes = ::GetFileAttributesW(target.c_str());
+  const bool exists = old_attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (old_attributes & FILE_ATTRIBUTE_DIRECTORY)) Fail(what, ERROR_ACCESS_DENIED);
+  if (exists && (old_attributes & FILE_ATTRIBUTE_READONLY)) Fail(what, ERROR_ACCESS_DENIED);
+
+  // The temporary file lives beside the target, so the last step is a rename
+  // within one volume.
+  static std::atomic<unsigned> counter{0};
+  const std::wstring temp = ToWinPath(path + ".~" + std::to_string(::GetCurrentProcessId()) + "-" +
+                                      std::to_string(counter++) + ".tmp");
+  {
+    UniqueHandle h(::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid()) Fail(what, ::GetLastError());
+    std::size_t done = 0;
+    DWORD error = 0;
+    while (done < data.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 30));
+      DWORD written = 0;
+      if (!::WriteFile(h.get(), data.data() + done, chunk, &written, nullptr) || written == 0) {
+        error = ::GetLastError();
+        break;
+      }
+      done += written;
+    }
+    if (error == 0 && !::FlushFileBuffers(h.get())) error = ::GetLastError();
+    h.Reset();
+    if (error != 0) {
+      ::DeleteFileW(temp.c_str());
+      Fail(what, error);
+    }
+  }
+  if (!::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = ::GetLastError();
+    ::DeleteFileW(temp.c_str());
+    Fail(what, error);
+  }
+  // An in-place rewrite would have kept the file's attributes (hidden, system)
+  // and marked it for archiving.
+  if (exists) ::SetFileAttributesW(target.c_str(), (old_attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE);
+}
+
+}  // namespace vandrel

@@ -1,0 +1,60 @@
+#include "tests/win32/win32_test_support.h"
+
+#include <shellapi.h>
+
+#include "platform/win32/wide.h"
+
+namespace vandrel::testing {
+
+TempFolder::TempFolder() {
+  wchar_t temp[MAX_PATH + 1];
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  static int counter = 0;
+  path_ = Narrow(temp) + "vandrel-test-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(counter++);
+  ::CreateDirectoryW(Widen(path_).c_str(), nullptr);
+}
+
+namespace {
+void RemoveTree(const std::wstring& dir) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW((dir + L"\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring full = dir + L"\\" + name;
+      ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(full);
+      } else {
+        ::DeleteFileW(full.c_str());
+      }
+    } while (::FindNextFileW(h, &fd));
+    ::FindClose(h);
+  }
+  ::RemoveDirectoryW(dir.c_str());
+}
+}  // namespace
+
+TempFolder::~TempFolder() { RemoveTree(L"\\\\?\\" + Widen(path_)); }
+
+std::string SystemFolder() {
+  wchar_t dir[MAX_PATH + 1];
+  const UINT n = ::GetSystemDirectoryW(dir, MAX_PATH + 1);
+  return Narrow(std::wstring(dir, n));
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW((L"\\\\?\\" + Widen(folder) + L"\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = fd.cFileName;
+    if (name != L"." && name != L"..") names.push_back(Narrow(name));
+  } while (::FindNextFileW(h, &fd));
+  ::FindClose(h);
+  return names;
+}
+
+}  // namespace vandrel::testing
