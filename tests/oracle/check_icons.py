@@ -184,6 +184,21 @@ def main():
     r = run(args.cli + ["icons", os.path.join(args.fixtures_dir, "missing.dll")])
     chk.expect(r.returncode == 1 and b"missing.dll" in r.stderr, "a missing file: exit 1 with its name")
 
+    # Names in any script reach the program intact, and so does its output.
+    folder = os.path.join(args.fixtures_dir, "Папка с иконками")
+    os.makedirs(folder, exist_ok=True)
+    unicode_dll = os.path.join(folder, "значки ☺.dll")
+    shutil.copyfile(os.path.join(args.fixtures_dir, "mixed32.dll"), unicode_dll)
+    r = run(args.cli + ["icons", unicode_dll])
+    chk.expect(r.returncode == 0 and r.stdout.decode("utf-8").splitlines()[:1] == ["0\tAPPICON"],
+               f"a Unicode path: exit {r.returncode}, {r.stdout[:40]!r}")
+    out = os.path.join(folder, "вывод ☺.ico")
+    r = run(args.cli + ["extract", unicode_dll, "1", out])
+    chk.expect(r.returncode == 0 and os.path.exists(out), f"extract to a Unicode path: exit {r.returncode}")
+    r = run(args.cli + ["icons", os.path.join(folder, "нет такого.dll")])
+    chk.expect(r.returncode == 1 and "нет такого.dll" in r.stderr.decode("utf-8", "replace"),
+               "a missing Unicode path is named in UTF-8 on standard error")
+
     check_damaged(chk, args.cli, os.path.join(args.fixtures_dir, "mixed32.dll"))
     chk.finish("icon comparison")
 
