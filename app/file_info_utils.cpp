@@ -2,18 +2,14 @@
 
 #include <cstdio>
 
+#include "platform/byte_order.h"
 #include "platform/text.h"
 
 namespace vandrel {
 namespace {
 
-std::uint16_t U16(std::span<const std::byte> b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned>(b[at]) | (static_cast<unsigned>(b[at + 1]) << 8));
-}
-
-std::uint32_t U32(std::span<const std::byte> b, std::size_t at) {
-  return static_cast<std::uint32_t>(U16(b, at)) | (static_cast<std::uint32_t>(U16(b, at + 2)) << 16);
-}
+std::uint16_t U16(std::span<const std::byte> b, std::size_t at) { return LoadU16(b.data() + at); }
+std::uint32_t U32(std::span<const std::byte> b, std::size_t at) { return LoadU32(b.data() + at); }
 
 std::size_t Align4(std::size_t v) { return (v + 3) & ~std::size_t{3}; }
 

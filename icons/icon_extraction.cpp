@@ -1,5 +1,7 @@
 #include "icons/icon_extraction.h"
 
+#include "platform/byte_order.h"
+
 namespace vandrel {
 namespace {
 
@@ -7,20 +9,8 @@ constexpr std::size_t kGroupHeaderSize = 6;
 constexpr std::size_t kGroupEntrySize = 14;
 constexpr std::size_t kIcoEntrySize = 16;
 
-std::uint16_t U16(std::span<const std::byte> b, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned>(b[at]) | (static_cast<unsigned>(b[at + 1]) << 8));
-}
-std::uint32_t U32(std::span<const std::byte> b, std::size_t at) {
-  return static_cast<std::uint32_t>(U16(b, at)) | (static_cast<std::uint32_t>(U16(b, at + 2)) << 16);
-}
-void Put16(Bytes& out, std::uint32_t v) {
-  out.push_back(static_cast<std::byte>(v & 0xFF));
-  out.push_back(static_cast<std::byte>((v >> 8) & 0xFF));
-}
-void Put32(Bytes& out, std::uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
+std::uint16_t U16(std::span<const std::byte> b, std::size_t at) { return LoadU16(b.data() + at); }
+std::uint32_t U32(std::span<const std::byte> b, std::size_t at) { return LoadU32(b.data() + at); }
 
 }  // namespace
 
@@ -55,18 +45,18 @@ std::optional<Bytes> BuildIcoFile(ResourceFile& file, const ResourceName& group)
   std::uint64_t offset = kGroupHeaderSize + kIcoEntrySize * count;
   Bytes out;
   out.reserve(offset);
-  Put16(out, 0);
-  Put16(out, 1);
-  Put16(out, static_cast<std::uint32_t>(count));
+  AppendU16(out, 0);
+  AppendU16(out, 1);
+  AppendU16(out, static_cast<std::uint32_t>(count));
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t e = kGroupHeaderSize + i * kGroupEntrySize;
     if (offset > 0xFFFFFFFFull) return std::nullopt;  // no .ico can hold that
     for (std::size_t k = 0; k < 4; ++k) out.push_back((*dir)[e + k]);  // width, height, colours, reserved
-    Put16(out, U16(*dir, e + 4));                                       // planes
-    Put16(out, U16(*dir, e + 6));                                       // bits per pixel
+    AppendU16(out, U16(*dir, e + 4));                                       // planes
+    AppendU16(out, U16(*dir, e + 6));                                       // bits per pixel
     const std::uint32_t size = U32(*dir, e + 8);
-    Put32(out, size);
-    Put32(out, static_cast<std::uint32_t>(offset));
+    AppendU32(out, size);
+    AppendU32(out, static_cast<std::uint32_t>(offset));
     offset += size;
   }
   for (std::size_t i = 0; i < count; ++i) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "platform/text.h"
 
 namespace vandrel {
@@ -11,12 +12,6 @@ namespace {
 constexpr std::uint32_t kHighBit = 0x80000000u;
 constexpr std::size_t kMaxSections = 96;  // the loader's own limit
 
-std::uint16_t U16(const std::byte* p) {
-  return static_cast<std::uint16_t>(static_cast<unsigned>(p[0]) | (static_cast<unsigned>(p[1]) << 8));
-}
-std::uint32_t U32(const std::byte* p) {
-  return static_cast<std::uint32_t>(U16(p)) | (static_cast<std::uint32_t>(U16(p + 2)) << 16);
-}
 
 struct Section {
   std::uint32_t virtual_address;
@@ -92,12 +87,12 @@ class PeResourceFile final : public ResourceFile {
   bool ReadDirectory(std::uint32_t offset, std::vector<DirEntry>& out) {
     std::array<std::byte, 16> header{};
     if (!ReadRva(std::uint64_t{root_rva_} + offset, header)) return false;
-    const std::size_t count = std::size_t{U16(&header[12])} + U16(&header[14]);
+    const std::size_t count = std::size_t{LoadU16(&header[12])} + LoadU16(&header[14]);
     if (count == 0) return true;
     std::vector<std::byte> raw(count * 8);  // at most 1 MiB, and only after the header was read
     if (!ReadRva(std::uint64_t{root_rva_} + offset + 16, raw)) return false;
     out.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) out.push_back(DirEntry{U32(&raw[i * 8]), U32(&raw[i * 8 + 4])});
+    for (std::size_t i = 0; i < count; ++i) out.push_back(DirEntry{LoadU32(&raw[i * 8]), LoadU32(&raw[i * 8 + 4])});
     return true;
   }
 
@@ -117,20 +112,20 @@ class PeResourceFile final : public ResourceFile {
     const std::uint64_t at = std::uint64_t{root_rva_} + (e.name & ~kHighBit);
     std::array<std::byte, 2> len_bytes{};
     if (!ReadRva(at, len_bytes)) return std::nullopt;
-    const std::size_t length = U16(len_bytes.data());
+    const std::size_t length = LoadU16(len_bytes.data());
     std::vector<std::byte> raw(length * 2);
     if (!ReadRva(at + 2, raw)) return std::nullopt;
     std::u16string units;
     units.reserve(length);
-    for (std::size_t i = 0; i < length; ++i) units.push_back(static_cast<char16_t>(U16(&raw[i * 2])));
+    for (std::size_t i = 0; i < length; ++i) units.push_back(static_cast<char16_t>(LoadU16(&raw[i * 2])));
     return ResourceName::String(Utf16ToUtf8(units));
   }
 
   std::optional<Bytes> ReadData(std::uint32_t entry_offset) {
     std::array<std::byte, 16> entry{};
     if (!ReadRva(std::uint64_t{root_rva_} + entry_offset, entry)) return std::nullopt;
-    const std::uint32_t data_rva = U32(&entry[0]);
-    const std::uint32_t size = U32(&entry[4]);
+    const std::uint32_t data_rva = LoadU32(&entry[0]);
+    const std::uint32_t size = LoadU32(&entry[4]);
     // Check the range against the file before anything is allocated for it.
     if (size > source_->Size()) return std::nullopt;
     Bytes data(size);
@@ -148,20 +143,20 @@ class PeResourceFile final : public ResourceFile {
 std::unique_ptr<ResourceFile> OpenPeResources(std::unique_ptr<ByteSource> source) {
   if (!source) return nullptr;
   std::array<std::byte, 64> dos{};
-  if (!source->Read(0, dos) || U16(&dos[0]) != 0x5A4D) return nullptr;  // "MZ"
-  const std::uint32_t pe_offset = U32(&dos[0x3C]);
+  if (!source->Read(0, dos) || LoadU16(&dos[0]) != 0x5A4D) return nullptr;  // "MZ"
+  const std::uint32_t pe_offset = LoadU32(&dos[0x3C]);
 
   // Signature, file header and the largest optional header we look at.
   std::array<std::byte, 4 + 20> nt{};
-  if (!source->Read(pe_offset, nt) || U32(&nt[0]) != 0x00004550) return nullptr;  // "PE\0\0"
-  const std::size_t section_count = U16(&nt[4 + 2]);
-  const std::size_t optional_size = U16(&nt[4 + 16]);
+  if (!source->Read(pe_offset, nt) || LoadU32(&nt[0]) != 0x00004550) return nullptr;  // "PE\0\0"
+  const std::size_t section_count = LoadU16(&nt[4 + 2]);
+  const std::size_t optional_size = LoadU16(&nt[4 + 16]);
   if (section_count > kMaxSections || optional_size < 2) return nullptr;
 
   std::vector<std::byte> optional(optional_size);
   const std::uint64_t optional_at = std::uint64_t{pe_offset} + 24;
   if (!source->Read(optional_at, optional)) return nullptr;
-  const std::uint16_t magic = U16(&optional[0]);
+  const std::uint16_t magic = LoadU16(&optional[0]);
   std::size_t rva_count_at = 0;
   if (magic == 0x10B) {
     rva_count_at = 92;  // PE32
@@ -171,10 +166,10 @@ std::unique_ptr<ResourceFile> OpenPeResources(std::unique_ptr<ByteSource> source
     return nullptr;
   }
   if (optional_size < rva_count_at + 4) return nullptr;
-  const std::uint32_t rva_count = U32(&optional[rva_count_at]);
+  const std::uint32_t rva_count = LoadU32(&optional[rva_count_at]);
   const std::size_t resource_dir_at = rva_count_at + 4 + 2 * 8;  // the third data directory
   std::uint32_t root_rva = 0;
-  if (rva_count > 2 && optional_size >= resource_dir_at + 8) root_rva = U32(&optional[resource_dir_at]);
+  if (rva_count > 2 && optional_size >= resource_dir_at + 8) root_rva = LoadU32(&optional[resource_dir_at]);
 
   std::vector<std::byte> table(section_count * 40);
   if (!source->Read(optional_at + optional_size, table)) return nullptr;
@@ -182,7 +177,7 @@ std::unique_ptr<ResourceFile> OpenPeResources(std::unique_ptr<ByteSource> source
   sections.reserve(section_count);
   for (std::size_t i = 0; i < section_count; ++i) {
     const std::byte* s = &table[i * 40];
-    sections.push_back(Section{U32(s + 12), U32(s + 20), U32(s + 16)});
+    sections.push_back(Section{LoadU32(s + 12), LoadU32(s + 20), LoadU32(s + 16)});
   }
   return std::make_unique<PeResourceFile>(std::move(source), std::move(sections), root_rva);
 }

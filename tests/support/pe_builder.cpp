@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/byte_order.h"
 #include "platform/text.h"
 
 namespace vandrel::testing {
@@ -17,8 +18,6 @@ void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
   Put16(b, at, v & 0xFFFF);
   Put16(b, at + 2, v >> 16);
 }
-void Append16(Bytes& b, std::uint32_t v) { Put16(b, b.size(), v); }
-void Append32(Bytes& b, std::uint32_t v) { Put32(b, b.size(), v); }
 void AlignTo(Bytes& b, std::size_t a) { b.resize((b.size() + a - 1) / a * a); }
 
 bool NameLess(const ResourceName& a, const ResourceName& b) {
@@ -80,8 +79,8 @@ Bytes BuildResourceSection(const std::vector<PeResource>& resources, const PeOpt
       if (!n.name.is_id && !string_offsets.count(n.name.text)) {
         string_offsets[n.name.text] = static_cast<std::uint32_t>(strings_at + strings.size());
         const std::u16string u = Utf8ToUtf16(n.name.text);
-        Append16(strings, static_cast<std::uint32_t>(u.size()));
-        for (char16_t c : u) Append16(strings, c);
+        AppendU16(strings, static_cast<std::uint32_t>(u.size()));
+        for (char16_t c : u) AppendU16(strings, c);
       }
   sec.insert(sec.end(), strings.begin(), strings.end());
   AlignTo(sec, 8);
@@ -192,18 +191,18 @@ Bytes BuildPe(const std::vector<PeResource>& resources, const PeOptions& o) {
 
 Bytes BuildGroupDirectory(const std::vector<IconImage>& images) {
   Bytes b;
-  Append16(b, 0);
-  Append16(b, 1);
-  Append16(b, static_cast<std::uint32_t>(images.size()));
+  AppendU16(b, 0);
+  AppendU16(b, 1);
+  AppendU16(b, static_cast<std::uint32_t>(images.size()));
   for (const IconImage& i : images) {
     b.push_back(static_cast<std::byte>(i.width));
     b.push_back(static_cast<std::byte>(i.height));
     b.push_back(static_cast<std::byte>(i.colours));
     b.push_back(static_cast<std::byte>(i.reserved));
-    Append16(b, i.planes);
-    Append16(b, i.bits);
-    Append32(b, i.declared_size ? i.declared_size : static_cast<std::uint32_t>(i.data.size()));
-    Append16(b, i.id);
+    AppendU16(b, i.planes);
+    AppendU16(b, i.bits);
+    AppendU32(b, i.declared_size ? i.declared_size : static_cast<std::uint32_t>(i.data.size()));
+    AppendU16(b, i.id);
   }
   return b;
 }

@@ -1,14 +1,11 @@
 #include "tests/support/version_builder.h"
 
+#include "platform/byte_order.h"
 #include "platform/text.h"
 
 namespace vandrel::testing {
 namespace {
 
-void Append16(Bytes& b, std::uint32_t v) {
-  b.push_back(static_cast<std::byte>(v & 0xFF));
-  b.push_back(static_cast<std::byte>((v >> 8) & 0xFF));
-}
 void Align4(Bytes& b) {
   while (b.size() % 4) b.push_back(std::byte{0});
 }
@@ -17,8 +14,8 @@ void Align4(Bytes& b) {
 Bytes Node(const std::string& key, std::uint16_t type, std::uint16_t value_length, const Bytes& value,
            const std::vector<Bytes>& children) {
   Bytes b(6);
-  for (char16_t c : Utf8ToUtf16(key)) Append16(b, c);
-  Append16(b, 0);
+  for (char16_t c : Utf8ToUtf16(key)) AppendU16(b, c);
+  AppendU16(b, 0);
   Align4(b);
   b.insert(b.end(), value.begin(), value.end());
   for (const Bytes& child : children) {
@@ -43,8 +40,8 @@ Bytes BuildVersionBlock(const VersionSpec& spec) {
     const std::uint32_t words[13] = {0xFEEF04BD, 0x00010000, spec.fixed->first, spec.fixed->second,
                                      spec.fixed->first, spec.fixed->second, 0x3F, 0, 0x40004, 2, 0, 0, 0};
     for (std::uint32_t w : words) {
-      Append16(fixed, w & 0xFFFF);
-      Append16(fixed, w >> 16);
+      AppendU16(fixed, w & 0xFFFF);
+      AppendU16(fixed, w >> 16);
     }
   }
   std::vector<Bytes> children;
@@ -54,8 +51,8 @@ Bytes BuildVersionBlock(const VersionSpec& spec) {
       std::vector<Bytes> strings;
       for (const VersionString& s : t.strings) {
         Bytes value;
-        for (char16_t c : s.value) Append16(value, c);
-        Append16(value, 0);
+        for (char16_t c : s.value) AppendU16(value, c);
+        AppendU16(value, 0);
         strings.push_back(Node(s.name, 1, s.value_length.value_or(static_cast<std::uint16_t>(s.value.size() + 1)),
                                value, {}));
       }
@@ -66,8 +63,8 @@ Bytes BuildVersionBlock(const VersionSpec& spec) {
   if (spec.translations) {
     Bytes value;
     for (const auto& [lang, cp] : *spec.translations) {
-      Append16(value, lang);
-      Append16(value, cp);
+      AppendU16(value, lang);
+      AppendU16(value, cp);
     }
     const Bytes var = Node("Translation", 0, static_cast<std::uint16_t>(value.size()), value, {});
     children.push_back(Node("VarFileInfo", 1, 0, {}, {var}));
