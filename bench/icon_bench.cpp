@@ -23,6 +23,8 @@ namespace {
 class SilentPrompts final : public Prompts {
  public:
   void ShowMessage(const std::string&) override {}
+  void ShowError(const std::string&, const std::string&) override {}
+  bool Confirm(const std::string&, const std::string&) override { return false; }
 };
 
 struct Files {

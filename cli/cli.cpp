@@ -5,6 +5,9 @@
 
 #include "app/file_info_utils.h"
 #include "app/message_captions.h"
+#include "engine/folder_state.h"
+#include "engine/icon_delete.h"
+#include "engine/icon_install.h"
 #include "icons/icon_extraction.h"
 #include "platform/error.h"
 
@@ -21,6 +24,13 @@ constexpr std::string_view kUsage =
     "  extract FILE INDEX OUT.ico   write the icon group at INDEX as an .ico file\n"
     "  version FILE [NAME]          print the file's version, or the version\n"
     "                               resource's value NAME (e.g. CompanyName)\n"
+    "  show FOLDER                  print the folder's icon source, index and tooltip\n"
+    "                               as three lines: source=, index=, tip=\n"
+    "  apply FOLDER --icon SOURCE [--index N] [--tip TEXT] [--copy]\n"
+    "                               give the folder an icon (.ico, or an icon of an\n"
+    "                               .exe or .dll by index) and a tooltip; --copy places\n"
+    "                               the icon inside the folder\n"
+    "  remove FOLDER                take the folder's icon and tooltip away again\n"
     "  --help                       show this text\n"
     "\n"
     "Exit status: 0 on success, 1 on an error, 2 on a wrong call.\n";
@@ -29,46 +39,45 @@ constexpr std::string_view kUsage =
 class CliCaptions final : public MessageCaptions {
  public:
   std::string Caption(std::string_view item) const override {
-    if (item == "LangFileNotFound") return "File not found:";
-    if (item == "LangFailedUploadFile") return "Cannot load the file as an executable";
-    if (item == "LangNoIconGroups") return "The file has no icon groups";
-    if (item == "LangInvalidIconIndex") return "Invalid icon index";
+    static constexpr CaptionItem kEnglish[] = {
+        {"LangError", "Error"},
+        {"LangAttention", "Attention"},
+        {"LangTarget", "Choose an icon source"},
+        {"LangIconInstall", "Icon set successfully"},
+        {"LangFolderWithIcon", "Choose a folder that has an icon"},
+        {"LangChangeIconFolder", "Change the folder's icon?"},
+        {"LangDelIconFolder", "Remove the icon from the folder?"},
+        {"LangCannotChangeIcon", "A drive's icon cannot be changed"},
+        {"LangIconDelete", "Icon removed successfully"},
+        {"LangFileNotFound", "File not found:"},
+        {"LangFailedUploadFile", "Cannot load the file as an executable"},
+        {"LangNoIconGroups", "The file has no icon groups"},
+        {"LangInvalidIconIndex", "Invalid icon index"},
+        {"LangErrorExtractingIcon", "Error while extracting the icon"},
+    };
+    for (const CaptionItem& c : kEnglish)
+      if (c.name == item) return std::string(c.caption);
     return DesignTimeCaptions().Caption(item);
   }
 };
 
+// Messages go to standard error; questions are not asked (a script said yes
+// by calling the command).
 class CliPrompts final : public Prompts {
  public:
   explicit CliPrompts(CliPlatform& p) : p_(p) {}
-  void ShowMessage(const std::string& text) override {
-    p_.err(text);
-    p_.err("\n");
-  }
+  void ShowMessage(const std::string& text) override { p_.err(text + "\n"); }
+  void ShowError(const std::string& text, const std::string& title) override { p_.err(title + ": " + text + "\n"); }
+  bool Confirm(const std::string&, const std::string&) override { return true; }
 
  private:
   CliPlatform& p_;
 };
 
-// Remembers whether a given file was written during the command.
-class WriteTracker final : public FileSystem {
- public:
-  WriteTracker(FileSystem& inner, std::string path) : inner_(inner), path_(std::move(path)) {}
-  bool FileExists(const std::string& path) override { return inner_.FileExists(path); }
-  std::optional<Bytes> ReadFile(const std::string& path) override { return inner_.ReadFile(path); }
-  std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override {
-    return inner_.OpenForReading(path);
-  }
-  void WriteFileAtomically(const std::string& path, std::span<const std::byte> data) override {
-    inner_.WriteFileAtomically(path, data);
-    if (path == path_) written_ = true;
-  }
-  bool written() const { return written_; }
-
- private:
-  FileSystem& inner_;
-  std::string path_;
-  bool written_ = false;
-};
+bool ParseInt(std::string_view text, std::int32_t& value) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return ec == std::errc() && end == text.data() + text.size();
+}
 
 int Usage(CliPlatform& p) {
   p.err(kUsage);
@@ -95,21 +104,114 @@ int Icons(CliPlatform& p, const std::string& file) {
 
 int Extract(CliPlatform& p, const std::string& file, std::string_view index_text, const std::string& out) {
   std::int32_t index = 0;
-  const auto [end, ec] = std::from_chars(index_text.data(), index_text.data() + index_text.size(), index);
-  if (ec != std::errc() || end != index_text.data() + index_text.size()) {
+  if (!ParseInt(index_text, index)) {
     p.err("Not an icon index: " + std::string(index_text) + "\n");
     return Usage(p);
   }
   CliCaptions captions;
   CliPrompts prompts(p);
-  WriteTracker tracked(p.fs, out);
-  IconServices services{tracked, p.loader, prompts, captions};
-  ExtractIconByIndex(services, file, out, index);
-  if (!tracked.written()) {
+  IconServices services{p.fs, p.loader, prompts, captions};
+  if (!ExtractIconByIndex(services, file, out, index)) {
     p.err("No icon was written to " + out + "\n");
     return 1;
   }
   return 0;
+}
+
+// The folder as the folder list would carry it: its full path, no trailing backslash.
+std::string ItemPath(std::string folder) {
+  while (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
+std::string ItemCaption(const std::string& item_path) {
+  std::string_view name = item_path;
+  while (!name.empty() && name.back() == '\\') name.remove_suffix(1);
+  const auto cut = name.find_last_of('\\');
+  return std::string(cut == std::string_view::npos ? name : name.substr(cut + 1));
+}
+
+int Show(CliPlatform& p, EngineServices& s, const std::string& folder) {
+  if (!p.fs.FolderExists(folder)) {
+    p.err("Not a folder: " + folder + "\n");
+    return 1;
+  }
+  const FolderIconInfo info = GetIcon(s, ItemPath(folder));
+  p.out("source=" + info.icon_source + "\nindex=" + std::to_string(info.icon_index) + "\ntip=" + info.tip + "\n");
+  return 0;
+}
+
+int Apply(CliPlatform& p, EngineServices& s, const std::vector<std::string>& args) {
+  ChangeRequest request;
+  request.has_selection = true;
+  bool has_icon = false;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const bool has_value = i + 1 < args.size();
+    if (a == "--icon" && has_value) {
+      request.install.source = args[++i];
+      has_icon = true;
+    } else if (a == "--index" && has_value) {
+      if (!ParseInt(args[++i], request.install.index)) return Usage(p);
+    } else if (a == "--tip" && has_value) {
+      request.install.tip = args[++i];
+    } else if (a == "--copy") {
+      request.install.copy = true;
+    } else {
+      return Usage(p);
+    }
+  }
+  if (!has_icon) return Usage(p);
+  const std::string item = ItemPath(args[1]);
+  if (!p.fs.FolderExists(item)) {
+    p.err("Not a folder: " + args[1] + "\n");
+    return 1;
+  }
+  request.caption = ItemCaption(item);
+  request.install.folder = GetIcon(s, item).folder;
+  const ChangeResult result = ButtonChangeIconClick(s, request, {});
+  switch (result.outcome) {
+    case ChangeOutcome::kInstalled:
+      p.err(result.status + "\n");
+      return 0;
+    case ChangeOutcome::kProtectedName:
+      p.err("Refused: the shell keeps folders named \"" + request.caption + "\" for itself\n");
+      return 1;
+    case ChangeOutcome::kMissingFields:
+    case ChangeOutcome::kNoSelection:
+      p.err("Refused: no folder given\n");
+      return 1;
+    default:
+      return 1;  // the reason has been printed
+  }
+}
+
+int Remove(CliPlatform& p, EngineServices& s, const std::string& folder) {
+  if (!p.fs.FolderExists(folder)) {
+    p.err("Not a folder: " + folder + "\n");
+    return 1;
+  }
+  const FolderIconInfo info = GetIcon(s, ItemPath(folder));
+  const RemoveResult result = IconDeleteMenuClick(s, info.folder, info.icon_source, {});
+  if (result.outcome != RemoveOutcome::kRemoved) {
+    p.err("The icon could not be removed\n");
+    return 1;
+  }
+  p.err(result.status + "\n");
+  return 0;
+}
+
+int Engine(CliPlatform& p, const std::vector<std::string>& args) {
+  if (p.shell == nullptr) {
+    p.err("vandrel-cli " + args[0] + " needs Windows (run the Windows build, for example under Wine)\n");
+    return 1;
+  }
+  CliCaptions captions;
+  CliPrompts prompts(p);
+  EngineServices s{p.fs, p.ansi, *p.shell, prompts, captions, p.loader};
+  if (args[0] == "show") return Show(p, s, args[1]);
+  if (args[0] == "remove") return Remove(p, s, args[1]);
+  return Apply(p, s, args);
 }
 
 }  // namespace
@@ -125,6 +227,8 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& p) {
     }
     if (command == "icons" && args.size() == 2) return Icons(p, args[1]);
     if (command == "extract" && args.size() == 4) return Extract(p, args[1], args[2], args[3]);
+    if ((command == "show" || command == "remove") && args.size() == 2) return Engine(p, args);
+    if (command == "apply" && args.size() >= 4) return Engine(p, args);
     if (command == "version" && (args.size() == 2 || args.size() == 3)) {
       const std::string value =
           args.size() == 2 ? GetFileVersion(p.versions, args[1]) : GetVersionInfoValue(p.versions, args[1], args[2]);

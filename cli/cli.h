@@ -6,7 +6,9 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ansi_codec.h"
 #include "platform/file_system.h"
+#include "platform/shell.h"
 #include "platform/resource_file.h"
 #include "platform/version_resource.h"
 
@@ -16,6 +18,8 @@ struct CliPlatform {
   FileSystem& fs;
   ResourceLoader& loader;
   VersionResourceReader& versions;
+  const AnsiCodec& ansi;
+  Shell* shell;  // nullptr where there is no Windows shell: show/apply/remove are refused
   std::function<void(std::string_view)> out;  // standard output, UTF-8
   std::function<void(std::string_view)> err;  // standard error, UTF-8
 };

@@ -11,8 +11,9 @@ int main(int argc, char** argv) {
   vandrel::PosixFileSystem fs;
   vandrel::PeResourceLoader loader(fs);
   vandrel::PeVersionReader versions(fs);
+  const auto ansi = vandrel::MakeWindows1252Codec();
   vandrel::CliPlatform platform{
-      fs, loader, versions,
+      fs, loader, versions, *ansi, nullptr,
       [](std::string_view s) { std::fwrite(s.data(), 1, s.size(), stdout); },
       [](std::string_view s) { std::fwrite(s.data(), 1, s.size(), stderr); },
   };

@@ -10,7 +10,9 @@
 #include "cli/cli.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_ansi_codec.h"
 #include "platform/win32/win32_resource_loader.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_version_reader.h"
 
 namespace {
@@ -46,8 +48,10 @@ int main() {
   vandrel::Win32FileSystem fs;
   vandrel::Win32ResourceLoader loader;
   vandrel::Win32VersionReader versions;
+  vandrel::Win32AnsiCodec ansi;
+  vandrel::Win32Shell shell;
   vandrel::CliPlatform platform{
-      fs, loader, versions,
+      fs, loader, versions, ansi, &shell,
       [](std::string_view s) { Write(STD_OUTPUT_HANDLE, s); },
       [](std::string_view s) { Write(STD_ERROR_HANDLE, s); },
   };

@@ -77,28 +77,27 @@ bool SaveIconGroup(ResourceFile& file, const ResourceName& group, const std::str
   return fs.FileExists(output_ico_file);
 }
 
-void ExtractIconByIndex(IconServices& s, const std::string& exe_file, const std::string& output_ico_file,
+bool ExtractIconByIndex(IconServices& s, const std::string& exe_file, const std::string& output_ico_file,
                         std::int32_t icon_index) {
   if (!s.fs.FileExists(exe_file)) {
     s.prompts.ShowMessage(s.captions.Caption("LangFileNotFound") + " " + exe_file);
-    return;
+    return false;
   }
   auto file = s.loader.Open(exe_file);
   if (!file) {
     s.prompts.ShowMessage(s.captions.Caption("LangFailedUploadFile"));
-    return;
+    return false;
   }
   const std::vector<ResourceName> groups = ListIconGroups(*file);
   if (groups.empty()) {
     s.prompts.ShowMessage(s.captions.Caption("LangNoIconGroups"));
-    return;
+    return false;
   }
   if (icon_index < 0 || static_cast<std::size_t>(icon_index) >= groups.size()) {
     s.prompts.ShowMessage(s.captions.Caption("LangInvalidIconIndex"));
-    return;
+    return false;
   }
-  // Whether anything was written is seen from the output file, by the caller.
-  SaveIconGroup(*file, groups[static_cast<std::size_t>(icon_index)], output_ico_file, s.fs);
+  return SaveIconGroup(*file, groups[static_cast<std::size_t>(icon_index)], output_ico_file, s.fs);
 }
 
 }  // namespace vandrel

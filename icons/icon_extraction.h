@@ -47,9 +47,9 @@ bool SaveIconGroup(ResourceFile& file, const ResourceName& group, const std::str
                    FileSystem& fs);
 
 // Writes the group at `icon_index` of `exe_file` to `output_ico_file`. Problems
-// with the executable or the index are shown through the prompts; whether the
-// icon was written is seen from the output file existing afterwards.
-void ExtractIconByIndex(IconServices& services, const std::string& exe_file,
+// with the executable or the index are shown through the prompts; a damaged
+// group writes nothing and shows nothing. True when this call wrote the file.
+bool ExtractIconByIndex(IconServices& services, const std::string& exe_file,
                         const std::string& output_ico_file, std::int32_t icon_index);
 
 }  // namespace vandrel

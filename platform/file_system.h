@@ -35,9 +35,33 @@ class MemoryByteSource final : public ByteSource {
   std::span<const std::byte> data_;
 };
 
+// Windows file attribute bits, the same values on every platform.
+inline constexpr std::uint32_t kAttrReadOnly = 0x1;
+inline constexpr std::uint32_t kAttrHidden = 0x2;
+inline constexpr std::uint32_t kAttrSystem = 0x4;
+inline constexpr std::uint32_t kAttrDirectory = 0x10;
+inline constexpr std::uint32_t kAttrArchive = 0x20;
+inline constexpr std::uint32_t kAttrNormal = 0x80;
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
+
+  // The attribute bits of a file or folder; nullopt when they cannot be read.
+  virtual std::optional<std::uint32_t> GetAttributes(const std::string& path) = 0;
+  // Replaces the whole attribute set; false on failure.
+  virtual bool SetAttributes(const std::string& path, std::uint32_t attributes) = 0;
+
+  // True for an existing folder; links are followed.
+  virtual bool FolderExists(const std::string& path) = 0;
+
+  // Copies a file, replacing an existing target. Throws Error with the
+  // system's reason.
+  virtual void CopyFileOver(const std::string& source, const std::string& target) = 0;
+  // Renames a file within its volume, replacing an existing target. Throws Error.
+  virtual void MoveFileOver(const std::string& source, const std::string& target) = 0;
+  // Deletes a file outright; false when it could not be deleted.
+  virtual bool RemoveFile(const std::string& path) = 0;
 
   // True for an existing file (not a folder); links are followed.
   virtual bool FileExists(const std::string& path) = 0;

@@ -47,6 +47,41 @@ std::string DirectoryOf(const std::string& path) {
 
 }  // namespace
 
+std::optional<std::uint32_t> PosixFileSystem::GetAttributes(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  std::uint32_t bits = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+  if ((st.st_mode & 0222) == 0) bits |= kAttrReadOnly;
+  const auto slash = path.find_last_of('/');
+  if (path.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0) bits |= kAttrHidden;
+  return bits;
+}
+
+bool PosixFileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  const mode_t mode = (attributes & kAttrReadOnly) ? (st.st_mode & ~0222) : (st.st_mode | 0200);
+  return ::chmod(path.c_str(), mode & 07777) == 0;
+}
+
+bool PosixFileSystem::FolderExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void PosixFileSystem::CopyFileOver(const std::string& source, const std::string& target) {
+  const auto data = ReadFile(source);
+  if (!data) throw Error("Cannot copy \"" + source + "\"", Reason(ENOENT));
+  WriteFileAtomically(target, *data);
+}
+
+void PosixFileSystem::MoveFileOver(const std::string& source, const std::string& target) {
+  if (::rename(source.c_str(), target.c_str()) != 0)
+    throw Error("Cannot move \"" + source + "\" to \"" + target + "\"", Reason(errno));
+}
+
+bool PosixFileSystem::RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
 bool PosixFileSystem::FileExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

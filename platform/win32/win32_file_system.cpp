@@ -43,6 +43,34 @@ UniqueHandle OpenExisting(const std::wstring& path) {
 }  // namespace
 
 
+std::optional<std::uint32_t> Win32FileSystem::GetAttributes(const std::string& path) {
+  const DWORD a = ::GetFileAttributesW(ToWinPath(path).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  return a;
+}
+
+bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attributes) {
+  return ::SetFileAttributesW(ToWinPath(path).c_str(), attributes) != FALSE;
+}
+
+bool Win32FileSystem::FolderExists(const std::string& path) {
+  const DWORD a = ::GetFileAttributesW(ToWinPath(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void Win32FileSystem::CopyFileOver(const std::string& source, const std::string& target) {
+  if (!::CopyFileW(ToWinPath(source).c_str(), ToWinPath(target).c_str(), FALSE))
+    Fail("Cannot copy \"" + source + "\" to \"" + target + "\"", ::GetLastError());
+}
+
+void Win32FileSystem::MoveFileOver(const std::string& source, const std::string& target) {
+  if (!::MoveFileExW(ToWinPath(source).c_str(), ToWinPath(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    Fail("Cannot move \"" + source + "\" to \"" + target + "\"", ::GetLastError());
+}
+
+bool Win32FileSystem::RemoveFile(const std::string& path) { return ::DeleteFileW(ToWinPath(path).c_str()) != FALSE; }
+
 bool Win32FileSystem::FileExists(const std::string& path) {
   // GetFileAttributesW looks at a link itself; opening it follows the link.
   const std::wstring w = ToWinPath(path);

@@ -7,7 +7,13 @@ namespace vandrel {
 
 class Win32FileSystem final : public FileSystem {
  public:
+  std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
+  bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
+  void CopyFileOver(const std::string& source, const std::string& target) override;
+  void MoveFileOver(const std::string& source, const std::string& target) override;
+  bool RemoveFile(const std::string& path) override;
   std::optional<Bytes> ReadFile(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   void WriteFileAtomically(const std::string& path, std::span<const std::byte> data) override;

@@ -25,7 +25,8 @@ class CliTest : public ::testing::Test {
   PeResourceLoader loader{fs};
   PeVersionReader versions{fs};
   std::string out, err;
-  CliPlatform platform{fs, loader, versions, [this](std::string_view s) { out += s; },
+  std::unique_ptr<AnsiCodec> ansi = MakeWindows1252Codec();
+  CliPlatform platform{fs, loader, versions, *ansi, nullptr, [this](std::string_view s) { out += s; },
                        [this](std::string_view s) { err += s; }};
 };
 

@@ -1,6 +1,9 @@
 #include "tests/fakes/fake_file_system.h"
 
+#include <cstdio>
+
 #include "platform/error.h"
+#include "platform/text.h"
 
 namespace vandrel::testing {
 namespace {
@@ -16,9 +19,57 @@ class OwnedSource final : public ByteSource {
   MemoryByteSource view_;
 };
 
+std::string Hex(std::uint32_t v) {
+  char b[16];
+  std::snprintf(b, sizeof b, "0x%X", v);
+  return b;
+}
+
+std::string Parent(const std::string& path) {
+  std::string p = path;
+  while (!p.empty() && p.back() == '\\') p.pop_back();
+  const auto cut = p.find_last_of('\\');
+  return cut == std::string::npos ? std::string() : p.substr(0, cut);
+}
+
 }  // namespace
 
+bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const char x = AsciiLower(a[i]);
+    const char y = AsciiLower(b[i]);
+    if (x != y) return x < y;
+  }
+  return a.size() < b.size();
+}
+
+std::optional<std::uint32_t> FakeFileSystem::GetAttributes(const std::string& path) {
+  std::string p = path;
+  if (p.size() > 3 && p.back() == '\\') p.pop_back();
+  if (const auto it = attributes.find(p); it != attributes.end() && (files.count(p) || folders.count(p)))
+    return it->second;
+  if (files.count(p)) return kAttrArchive;
+  if (folders.count(p)) return kAttrDirectory;
+  return std::nullopt;
+}
+
+bool FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t bits) {
+  std::string p = path;
+  if (p.size() > 3 && p.back() == '\\') p.pop_back();
+  log->push_back("attr " + p + " " + Hex(bits));
+  if (!files.count(p) && !folders.count(p)) return false;
+  attributes[p] = folders.count(p) ? (bits & ~kAttrNormal) | kAttrDirectory : bits;
+  return true;
+}
+
 bool FakeFileSystem::FileExists(const std::string& path) { return files.count(path) != 0; }
+
+bool FakeFileSystem::FolderExists(const std::string& path) {
+  std::string p = path;
+  if (p.size() > 3 && p.back() == '\\') p.pop_back();
+  return folders.count(p) != 0;
+}
 
 std::optional<Bytes> FakeFileSystem::ReadFile(const std::string& path) {
   if (unreadable.count(path)) throw Error("Cannot open file \"" + path + "\"", "Access is denied.");
@@ -33,17 +84,68 @@ std::unique_ptr<ByteSource> FakeFileSystem::OpenForReading(const std::string& pa
   return std::make_unique<OwnedSource>(it->second);
 }
 
+void FakeFileSystem::CheckWritable(const std::string& path, const char* what) {
+  const std::string message = std::string(what) + " \"" + path + "\"";
+  if (read_only.count(path) || (AttributesOf(path) & kAttrReadOnly && files.count(path)))
+    throw Error(message, "Access is denied.");
+  if (fail_writes.count(path)) throw Error(message, "There is not enough space on the disk.");
+  const std::string parent = Parent(path);
+  if (!folders.empty() && !parent.empty() && !folders.count(parent) && parent.size() > 2)
+    throw Error(message, "The system cannot find the path specified.");
+}
+
 void FakeFileSystem::WriteFileAtomically(const std::string& path, std::span<const std::byte> data) {
-  if (read_only.count(path)) throw Error("Cannot create file \"" + path + "\"", "Access is denied.");
-  if (fail_writes.count(path)) throw Error("Cannot create file \"" + path + "\"", "There is not enough space on the disk.");
+  CheckWritable(path, "Cannot create file");
   files[path] = Bytes(data.begin(), data.end());
   replaced.push_back(path);
+  log->push_back("write " + path);
+}
+
+void FakeFileSystem::CopyFileOver(const std::string& source, const std::string& target) {
+  const auto it = files.find(source);
+  if (it == files.end() || unreadable.count(source))
+    throw Error("Cannot copy \"" + source + "\"", "The system cannot find the file specified.");
+  CheckWritable(target, "Cannot copy to");
+  const Bytes data = it->second;
+  files[target] = data;
+  attributes.erase(target);
+  log->push_back("copy " + source + " -> " + target);
+}
+
+void FakeFileSystem::MoveFileOver(const std::string& source, const std::string& target) {
+  const auto it = files.find(source);
+  if (it == files.end()) throw Error("Cannot move \"" + source + "\"", "The system cannot find the file specified.");
+  CheckWritable(target, "Cannot move to");
+  Bytes data = it->second;
+  files.erase(it);
+  files.erase(target);
+  files[target] = std::move(data);
+  attributes.erase(target);
+  if (auto a = attributes.find(source); a != attributes.end()) {
+    attributes[target] = a->second;
+    attributes.erase(source);
+  }
+  log->push_back("move " + source + " -> " + target);
+}
+
+bool FakeFileSystem::RemoveFile(const std::string& path) {
+  log->push_back("remove " + path);
+  attributes.erase(path);
+  return files.erase(path) != 0;
 }
 
 std::string FakeFileSystem::Text(const std::string& path) const {
   const auto it = files.find(path);
   if (it == files.end()) return {};
   return std::string(reinterpret_cast<const char*>(it->second.data()), it->second.size());
+}
+
+std::uint32_t FakeFileSystem::AttributesOf(const std::string& path) const {
+  std::string p = path;
+  if (p.size() > 3 && p.back() == '\\') p.pop_back();
+  if (const auto it = attributes.find(p); it != attributes.end()) return it->second;
+  if (folders.count(p)) return kAttrDirectory;
+  return files.count(p) ? kAttrArchive : 0;
 }
 
 }  // namespace vandrel::testing

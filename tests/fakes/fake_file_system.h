@@ -1,4 +1,5 @@
-// An in-memory file system that records what was done to it.
+// An in-memory file system that records what was done to it. Paths are
+// Windows paths, matched without regard to ASCII case as Windows does.
 #pragma once
 
 #include <map>
@@ -10,20 +11,40 @@
 
 namespace vandrel::testing {
 
+struct NoCaseLess {
+  bool operator()(const std::string& a, const std::string& b) const;
+};
+
 class FakeFileSystem final : public FileSystem {
  public:
-  std::map<std::string, Bytes> files;
-  std::set<std::string> read_only;        // WriteFileAtomically refuses these
-  std::set<std::string> unreadable;       // ReadFile throws, OpenForReading fails
-  std::set<std::string> fail_writes;      // WriteFileAtomically fails while writing
-  std::vector<std::string> replaced;      // paths, in the order they were replaced
+  std::map<std::string, Bytes, NoCaseLess> files;
+  std::set<std::string, NoCaseLess> folders;
+  std::map<std::string, std::uint32_t, NoCaseLess> attributes;  // files default to ARCHIVE, folders to DIRECTORY
+  std::set<std::string, NoCaseLess> read_only;    // writes, copies and moves onto these fail
+  std::set<std::string, NoCaseLess> unreadable;   // ReadFile throws, OpenForReading and copies fail
+  std::set<std::string, NoCaseLess> fail_writes;  // writes, copies and moves onto these fail
+  std::vector<std::string> replaced;              // paths written, in order
+  // Every change, in order: "attr PATH 0x6", "write PATH", "copy A -> B",
+  // "move A -> B", "remove PATH". Shared with FakeShell when given to it.
+  std::vector<std::string>* log = &own_log;
+  std::vector<std::string> own_log;
 
+  std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
+  bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool FileExists(const std::string& path) override;
+  bool FolderExists(const std::string& path) override;
   std::optional<Bytes> ReadFile(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   void WriteFileAtomically(const std::string& path, std::span<const std::byte> data) override;
+  void CopyFileOver(const std::string& source, const std::string& target) override;
+  void MoveFileOver(const std::string& source, const std::string& target) override;
+  bool RemoveFile(const std::string& path) override;
 
   std::string Text(const std::string& path) const;
+  std::uint32_t AttributesOf(const std::string& path) const;
+
+ private:
+  void CheckWritable(const std::string& path, const char* what);
 };
 
 }  // namespace vandrel::testing

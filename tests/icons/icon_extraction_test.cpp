@@ -26,6 +26,8 @@ std::uint32_t U32At(const Bytes& b, std::size_t at) {
 class RecordingPrompts final : public Prompts {
  public:
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowError(const std::string& text, const std::string&) override { messages.push_back("error: " + text); }
+  bool Confirm(const std::string&, const std::string&) override { return false; }
   std::vector<std::string> messages;
 };
 

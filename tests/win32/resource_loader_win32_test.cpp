@@ -10,6 +10,7 @@
 #include "icons/pe_resource_file.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/support/pe_builder.h"
 #include "tests/win32/win32_test_support.h"
 
@@ -137,13 +138,12 @@ TEST(Win32ResourceLoader, ExtractsFromASystemFileIntoALongPath) {
     deep += "\\" + std::string(60, 'd');
     ASSERT_TRUE(::CreateDirectoryW(ToWinPath(deep).c_str(), nullptr));
   }
-  struct NoPrompts final : Prompts {
-    void ShowMessage(const std::string& text) override { ADD_FAILURE() << text; }
-  } prompts;
+  testing::ScriptedPrompts prompts;
   DesignTimeCaptions captions;
   IconServices services{fs, system, prompts, captions};
   const std::string out = deep + "\\icon.ico";
   ExtractIconByIndex(services, shell32, out, 0);
+  EXPECT_TRUE(prompts.shown.empty());
   const auto ico = fs.ReadFile(out);
   ASSERT_TRUE(ico.has_value());
   ASSERT_GE(ico->size(), 22u);

@@ -1,0 +1,29 @@
+// The ports the folder icon engine works through.
+#pragma once
+
+#include <functional>
+
+#include "app/message_captions.h"
+#include "platform/ansi_codec.h"
+#include "platform/file_system.h"
+#include "platform/prompts.h"
+#include "platform/resource_file.h"
+#include "platform/shell.h"
+
+namespace vandrel {
+
+struct EngineServices {
+  FileSystem& fs;
+  const AnsiCodec& ansi;
+  Shell& shell;
+  Prompts& prompts;
+  const MessageCaptions& captions;
+  ResourceLoader& loader;
+  // Lets pending window messages be processed, so the windows repaint.
+  std::function<void()> process_messages = [] {};
+};
+
+inline constexpr std::string_view kDesktopIni = "Desktop.ini";
+inline constexpr std::string_view kShellClassInfo = ".ShellClassInfo";
+
+}  // namespace vandrel

@@ -1,0 +1,62 @@
+// Giving a folder an icon and a tooltip.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "engine/engine_services.h"
+
+namespace vandrel {
+
+struct InstallRequest {
+  std::string folder;  // with a trailing backslash
+  std::string source;  // .ico, .exe or .dll (or any file the user chose)
+  int index = 0;
+  std::string tip;
+  bool copy = false;  // place the icon inside the folder
+};
+
+// One file to the recycle bin, without questions.
+bool DeleteFileWithUndo(Shell& shell, const std::string& path);
+
+// Writes Desktop.ini, places the icon and sets the attributes Explorer needs.
+// Returns the status text on success; nullopt when the new icon file could not
+// be made ready (the reason has been shown in an error box and the folder's
+// old icon is untouched). An error writing Desktop.ini reaches the caller.
+std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& request);
+
+// Names the shell keeps for itself; a folder of one of these names never gets an icon.
+bool IsProtectedFolderName(Shell& shell, const std::string& caption);
+// C:\ or \\server\share\.
+bool IsDriveRoot(const std::string& folder);
+
+enum class ChangeOutcome {
+  kNoSelection,      // stopped silently
+  kProtectedName,    // stopped silently
+  kMissingFields,    // stopped silently: no caption or no folder
+  kNoIconSource,     // error box shown
+  kDriveRoot,        // error box shown
+  kDeclined,         // the user answered No
+  kInstalled,
+  kInstallStopped,   // IconInstall stopped with an error box
+};
+
+struct ChangeRequest {
+  bool has_selection = false;
+  std::string caption;  // the selected list item's caption (the folder's name)
+  InstallRequest install;
+};
+
+struct ChangeResult {
+  ChangeOutcome outcome = ChangeOutcome::kNoSelection;
+  std::string status;  // the status bar's new text (empty: cleared)
+};
+
+// The "Изменить" command: guards, confirmation, IconInstall, the shell's
+// notification and the desktop refresh. `refresh_window` runs afterwards for
+// every outcome past the guards (also when the user answered No).
+ChangeResult ButtonChangeIconClick(EngineServices& s, const ChangeRequest& request,
+                                   const std::function<void()>& refresh_window);
+
+}  // namespace vandrel

@@ -1,0 +1,39 @@
+// The shell's icons of paths, at the extra-large 48 x 48 size by default.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <unknwn.h>
+
+#include <memory>
+#include <string>
+
+namespace vandrel {
+
+inline constexpr int kShilExtraLarge = 2;  // SHIL_EXTRALARGE, 48 x 48
+
+struct IconDeleter {
+  void operator()(HICON icon) const { ::DestroyIcon(icon); }
+};
+using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
+struct ImageListReleaser {
+  void operator()(IUnknown* list) const { list->Release(); }
+};
+// The shell's system image list; releasing our reference never destroys it.
+using SystemImageList = std::unique_ptr<IUnknown, ImageListReleaser>;
+
+// Shell32's SHGetImageList (ordinal 727) for the size code; null when missing.
+SystemImageList GetSystemImageList(int size);
+// The interface pointer serves directly as the image-list handle.
+HIMAGELIST AsImageList(const SystemImageList& list);
+
+// The icon Explorer shows for a file or folder (a custom folder icon
+// included); falls back to the 32 x 32 icon; null for a path the shell does
+// not know.
+UniqueIcon GetShellIcon(const std::string& path, int size = kShilExtraLarge);
+
+// The user's temporary folder with exactly one trailing backslash.
+std::string GetTempIconFolder();
+
+}  // namespace vandrel

@@ -1,0 +1,31 @@
+#include "tests/fakes/fake_shell.h"
+
+#include "platform/text.h"
+
+namespace vandrel::testing {
+
+bool FakeShell::RecycleFile(const std::string& path) {
+  fs_.log->push_back("recycle " + path);
+  if (!fs_.files.count(path)) return false;
+  recycled.push_back(path);
+  fs_.files.erase(path);
+  fs_.attributes.erase(path);
+  return true;
+}
+
+std::string FakeShell::GetSpecialFolder(int csidl) { return csidl == kCsidlWindows ? windows_folder : std::string(); }
+
+std::string FakeShell::ToUpperUserLocale(const std::string& text) {
+  // Enough of a locale for tests: ASCII and Cyrillic.
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    char32_t c = NextCodePoint(text, pos);
+    if (c >= 'a' && c <= 'z') c -= 32;
+    if (c >= 0x430 && c <= 0x44F) c -= 32;
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+}  // namespace vandrel::testing
