@@ -141,8 +141,7 @@ int Show(CliPlatform& p, EngineServices& s, const std::string& folder) {
   return 0;
 }
 
-int Apply(CliPlatform& p, EngineServices& s, const std::vector<std::string>& args) {
-  ChangeRequest request;
+bool ParseApply(const std::vector<std::string>& args, ChangeRequest& request) {
   request.has_selection = true;
   bool has_icon = false;
   for (std::size_t i = 2; i < args.size(); ++i) {
@@ -152,16 +151,19 @@ int Apply(CliPlatform& p, EngineServices& s, const std::vector<std::string>& arg
       request.install.source = args[++i];
       has_icon = true;
     } else if (a == "--index" && has_value) {
-      if (!ParseInt(args[++i], request.install.index)) return Usage(p);
+      if (!ParseInt(args[++i], request.install.index)) return false;
     } else if (a == "--tip" && has_value) {
       request.install.tip = args[++i];
     } else if (a == "--copy") {
       request.install.copy = true;
     } else {
-      return Usage(p);
+      return false;
     }
   }
-  if (!has_icon) return Usage(p);
+  return has_icon;
+}
+
+int Apply(CliPlatform& p, EngineServices& s, const std::vector<std::string>& args, ChangeRequest request) {
   const std::string item = ItemPath(args[1]);
   if (!p.fs.FolderExists(item)) {
     p.err("Not a folder: " + args[1] + "\n");
@@ -202,6 +204,8 @@ int Remove(CliPlatform& p, EngineServices& s, const std::string& folder) {
 }
 
 int Engine(CliPlatform& p, const std::vector<std::string>& args) {
+  ChangeRequest request;
+  if (args[0] == "apply" && !ParseApply(args, request)) return Usage(p);
   if (p.shell == nullptr) {
     p.err("vandrel-cli " + args[0] + " needs Windows (run the Windows build, for example under Wine)\n");
     return 1;
@@ -211,7 +215,7 @@ int Engine(CliPlatform& p, const std::vector<std::string>& args) {
   EngineServices s{p.fs, p.ansi, *p.shell, prompts, captions, p.loader};
   if (args[0] == "show") return Show(p, s, args[1]);
   if (args[0] == "remove") return Remove(p, s, args[1]);
-  return Apply(p, s, args);
+  return Apply(p, s, args, request);
 }
 
 }  // namespace

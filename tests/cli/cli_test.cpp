@@ -73,6 +73,16 @@ TEST_F(CliTest, VersionPrintsTheNormalisedVersionOrAValue) {
   EXPECT_EQ(out, "\n");
 }
 
+TEST_F(CliTest, FolderCommandsNeedTheWindowsShell) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"show", "/tmp"}, {"remove", "/tmp"}, {"apply", "/tmp", "--icon", "x.ico"}}) {
+    EXPECT_EQ(Run(args), 1);
+    EXPECT_THAT(err, HasSubstr("needs Windows"));
+  }
+  EXPECT_EQ(Run({"apply", "/tmp", "--index", "1"}), 2);  // no --icon
+  EXPECT_EQ(Run({"apply", "/tmp", "--icon", "x.ico", "--bogus"}), 2);
+}
+
 TEST_F(CliTest, WrongCallsPrintUsageAndExitTwo) {
   for (const auto& args : std::vector<std::vector<std::string>>{{}, {"icons"}, {"bogus"}, {"extract", "a", "1"},
                                                                   {"version", "a", "b", "c"}, {"--help", "x"}}) {
