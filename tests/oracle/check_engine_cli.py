@@ -1,0 +1,121 @@
+"""vandrel-cli show/apply/remove (the Windows build, under Wine) on real folders."""
+import os
+import shutil
+import subprocess
+import tempfile
+
+from common import Checker, make_fixtures, parse_args, run
+
+
+def win(path):
+    """The Windows form of a Unix path as Wine's Z: drive shows it."""
+    return "Z:" + path.replace("/", "\\")
+
+
+def main():
+    args = parse_args()
+    chk = Checker()
+    fixtures = make_fixtures(args)
+    dll = next(f for f in fixtures if f.endswith("mixed32.dll"))
+    work = tempfile.mkdtemp(prefix="vandrel-engine-")
+    trash = os.path.join(work, "xdg", "Trash", "files")
+    env = dict(os.environ, XDG_DATA_HOME=os.path.join(work, "xdg"))
+
+    def cli(*a):
+        return subprocess.run(args.cli + list(a), capture_output=True, timeout=120, env=env)
+
+    def read(path):
+        with open(path, "rb") as fh:
+            return fh.read()
+
+    try:
+        icons = os.path.join(work, "Icons")
+        os.makedirs(icons)
+        star, moon = os.path.join(icons, "star.ico"), os.path.join(icons, "moon.ico")
+        for path, body in ((star, b"\0\0\1\0star"), (moon, b"\0\0\1\0moon")):
+            with open(path, "wb") as fh:
+                fh.write(body)
+
+        # The example file, byte for byte.
+        a = os.path.join(work, "A")
+        os.makedirs(a)
+        r = cli("apply", win(a), "--icon", win(star), "--tip", "Photos")
+        chk.expect(r.returncode == 0, f"apply without copy: exit {r.returncode} {r.stderr!r}")
+        want = ("[.ShellClassInfo]\r\nIconFile={s}\r\nIconIndex=0\r\nIconResource={s},0\r\nInfoTip=Photos\r\n"
+                "ConfirmFileOp=0\r\n\r\n").format(s=win(star)).encode()
+        chk.expect(read(os.path.join(a, "Desktop.ini")) == want, "Desktop.ini differs from the example")
+        chk.expect(sorted(os.listdir(a)) == ["Desktop.ini"], f"files besides Desktop.ini: {os.listdir(a)}")
+        r = cli("show", win(a))
+        chk.expect(r.stdout.decode().splitlines() == [f"source={win(star)}", "index=0", "tip=Photos"],
+                   f"show: {r.stdout!r}")
+
+        # Copy an .ico, then another: the first copy goes to the trash.
+        r = cli("apply", win(a), "--icon", win(star), "--copy", "--index", "12")
+        chk.expect(r.returncode == 0 and read(os.path.join(a, "star.ico")) == read(star), "the .ico was not copied")
+        chk.expect(b"IconResource=star.ico,12\r\n" in read(os.path.join(a, "Desktop.ini")), "keys of a copied .ico")
+        r = cli("apply", win(a), "--icon", win(moon), "--copy")
+        chk.expect(not os.path.exists(os.path.join(a, "star.ico")), "the replaced copy is still there")
+        chk.expect(os.path.exists(os.path.join(trash, "star.ico")), "the replaced copy is not in the trash")
+
+        # An icon of an executable: extracted, copied, named after the executable.
+        r = cli("apply", win(a), "--icon", win(dll), "--index", "2", "--copy")
+        chk.expect(r.returncode == 0, f"apply from a DLL: exit {r.returncode} {r.stderr!r}")
+        ref = os.path.join(work, "ref.ico")
+        cli("extract", win(dll), "2", win(ref))
+        chk.expect(os.path.exists(ref) and read(os.path.join(a, "mixed32.ico")) == read(ref),
+                   "the extracted copy differs from vandrel-cli extract")
+        ini = read(os.path.join(a, "Desktop.ini"))
+        chk.expect(b"IconFile=mixed32.ico\r\nIconIndex=2\r\nIconResource=mixed32.ico\r\n" in ini, f"keys: {ini!r}")
+        chk.expect(os.path.exists(os.path.join(trash, "moon.ico")), "moon.ico did not go to the trash")
+
+        # An existing UTF-16 file stays UTF-16 and keeps its other sections.
+        b = os.path.join(work, "B")
+        os.makedirs(b)
+        with open(os.path.join(b, "Desktop.ini"), "wb") as fh:
+            fh.write("[ViewState]\r\nMode=4\r\n".encode("utf-16"))
+        cli("apply", win(b), "--icon", win(star), "--tip", "Отпуск")
+        text = read(os.path.join(b, "Desktop.ini"))
+        chk.expect(text[:2] == b"\xff\xfe" and "[ViewState]\r\nMode=4" in text[2:].decode("utf-16-le"),
+                   "a UTF-16 Desktop.ini did not stay UTF-16 with its sections")
+
+        # A tooltip the ANSI code page cannot hold survives.
+        c = os.path.join(work, "C")
+        os.makedirs(c)
+        tip = "Фото 東京 ☺"
+        r = cli("apply", win(c), "--icon", win(star), "--tip", tip)
+        r = cli("show", win(c))
+        chk.expect(f"tip={tip}" in r.stdout.decode("utf-8"), f"the tooltip was lost: {r.stdout!r}")
+
+        # Refused: protected names at any depth, and drive roots; nothing written.
+        for name in ("Windows", "boot", "System Volume Information", "$RECYCLE.BIN"):
+            p = os.path.join(work, "deep", name)
+            os.makedirs(p)
+            r = cli("apply", win(p), "--icon", win(star))
+            chk.expect(r.returncode == 1 and r.stderr and not os.listdir(p), f"{name} was not refused")
+        root_ini_existed = os.path.exists("/Desktop.ini")
+        r = cli("apply", "Z:\\", "--icon", win(star))
+        chk.expect(r.returncode == 1 and b"drive" in r.stderr.lower(), f"a drive root: exit {r.returncode} {r.stderr!r}")
+        chk.expect(os.path.exists("/Desktop.ini") == root_ini_existed, "something was written to the drive root")
+
+        # A missing source with --copy: an error, the folder unchanged.
+        before = read(os.path.join(a, "Desktop.ini"))
+        r = cli("apply", win(a), "--icon", win(os.path.join(icons, "gone.ico")), "--copy")
+        chk.expect(r.returncode == 1 and read(os.path.join(a, "Desktop.ini")) == before
+                   and os.path.exists(os.path.join(a, "mixed32.ico")), "a missing source changed the folder")
+
+        # Remove: Desktop.ini to the trash; the copy only because the icon shown is an .ico.
+        r = cli("remove", win(a))
+        chk.expect(r.returncode == 0, f"remove: exit {r.returncode} {r.stderr!r}")
+        chk.expect(os.listdir(a) == [], f"left after remove: {os.listdir(a)}")
+        chk.expect(os.path.exists(os.path.join(trash, "Desktop.ini")), "Desktop.ini is not in the trash")
+        r = cli("show", win(a))
+        chk.expect(r.stdout.decode().splitlines() == ["source=", "index=0", "tip="], f"show after remove: {r.stdout!r}")
+        r = cli("remove", win(os.path.join(work, "nowhere")))
+        chk.expect(r.returncode == 1, "removing from a missing folder")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    chk.finish("engine through vandrel-cli")
+
+
+if __name__ == "__main__":
+    main()
