@@ -91,16 +91,18 @@ std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& 
   // where it is, as without Copy, so the folder still gets its icon.
   const bool copy = r.copy && (is_ico || is_executable);
 
+  // A folder must not be pointed at a file that is not there.
+  if (!s.fs.FileExists(r.source)) {
+    ShowStop(s, s.captions.Caption("LangFileNotFound") + " " + r.source);
+    return std::nullopt;
+  }
+
   // Make the new icon file ready before the folder is touched.
   std::string ico_name;   // the name of the copy inside the folder
   std::string ready;      // the file to copy from
   if (copy && is_ico) {
     ico_name = source_name;
     ready = r.source;
-    if (!s.fs.FileExists(ready)) {
-      ShowStop(s, s.captions.Caption("LangFileNotFound") + " " + r.source);
-      return std::nullopt;
-    }
   } else if (copy) {
     ico_name = ReplaceExtension(source_name, ".ico");
     ready = WithTrailingBackslash(s.shell.TempFolderPath()) + ico_name;

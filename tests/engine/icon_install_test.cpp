@@ -150,8 +150,11 @@ TEST_F(IconInstallTest, ADamagedGroupIsReportedEvenThoughTheExtractionSaysNothin
 TEST_F(IconInstallTest, AMissingIcoOrAFailedCopyStopsWithTheReason) {
   Install("C:\\Icons\\star.ico", 0, "old", true);
   const std::string before = Ini();
-  EXPECT_FALSE(Install("C:\\Icons\\gone.ico", 0, "", true).has_value());
-  EXPECT_THAT(prompts.shown, ElementsAre("error: Ошибка!: Файл не найден: C:\\Icons\\gone.ico"));
+  for (bool copy : {true, false}) {
+    EXPECT_FALSE(Install("C:\\Icons\\gone.ico", 0, "", copy).has_value());
+    EXPECT_THAT(prompts.shown, ElementsAre("error: Ошибка!: Файл не найден: C:\\Icons\\gone.ico"));
+    EXPECT_EQ(Ini(), before);
+  }
 
   fs.fail_writes.insert("D:\\A\\moon.ico.vandrel-new");
   EXPECT_FALSE(Install("C:\\Icons\\moon.ico", 0, "", true).has_value());
