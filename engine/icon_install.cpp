@@ -53,22 +53,12 @@ void ShowStop(EngineServices& s, const std::string& text) {
 }
 
 // The new icon file is copied under a temporary name inside the folder before
-// anything old is recycled, so a failed copy leaves the old icon as it was.
-std::optional<std::string> StageCopy(EngineServices& s, const std::string& from, const std::string& target) {
-  const std::string staging = target + ".vandrel-new";
+// anything old is recycled, and renamed into place after, so a failed copy
+// leaves the old icon as it was. A failed step removes the staged file and
+// shows the system's reason.
+bool StagingStep(EngineServices& s, const std::string& staging, const std::function<void()>& step) {
   try {
-    s.fs.CopyFileOver(from, staging);
-    return staging;
-  } catch (const Error& e) {
-    s.fs.RemoveFile(staging);
-    ShowStop(s, e.what());
-    return std::nullopt;
-  }
-}
-
-bool PlaceStaged(EngineServices& s, const std::string& staging, const std::string& target) {
-  try {
-    s.fs.MoveFileOver(staging, target);
+    step();
     return true;
   } catch (const Error& e) {
     s.fs.RemoveFile(staging);
@@ -128,12 +118,8 @@ std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& 
   }
   const std::string target = f + ico_name;
   const bool needs_copy = copy && !EqualsNoCase(ready, target);
-  std::string staging;
-  if (needs_copy) {
-    auto staged = StageCopy(s, ready, target);
-    if (!staged) return std::nullopt;
-    staging = *staged;
-  }
+  const std::string staging = target + ".vandrel-new";
+  if (needs_copy && !StagingStep(s, staging, [&] { s.fs.CopyFileOver(ready, staging); })) return std::nullopt;
 
   IniStore ini = IniStore::Open(s.fs, s.ansi, d);
   const std::string old_file = ini.ReadString(kShellClassInfo, "IconFile", "");
@@ -157,7 +143,7 @@ std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& 
       s.fs.SetAttributes(old_path, kAttrNormal);
       if (s.fs.FileExists(old_path)) DeleteFileWithUndo(s.shell, old_path);
     }
-    if (needs_copy && !PlaceStaged(s, staging, target)) return std::nullopt;
+    if (needs_copy && !StagingStep(s, staging, [&] { s.fs.MoveFileOver(staging, target); })) return std::nullopt;
     if (is_ico) {
       WriteKeys(ini, ico_name, r.index, ico_name + "," + std::to_string(r.index), r.tip);
     } else {
