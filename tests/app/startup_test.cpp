@@ -1,0 +1,71 @@
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+namespace vandrel {
+namespace {
+
+TEST(Startup, OnlyWindows10And11Pass) {
+  struct Case {
+    unsigned major, build;
+    bool runs;
+  } cases[] = {{10, 10239, false}, {10, 10240, true}, {10, 19045, true}, {10, 22000, true},
+               {6, 9600, false},   {11, 22000, false}, {0, 0, false}};
+  for (const auto& c : cases) EXPECT_EQ(IsWindows10Or11(c.major, c.build), c.runs) << c.major << "." << c.build;
+}
+
+TEST(Startup, TitleCarriesVersionBitnessAndPortableMode) {
+  const std::string bits = GetBitness();
+  EXPECT_TRUE(bits == "(32-bit)" || bits == "(64-bit)");
+  EXPECT_EQ(ComposeTitle("Vandrel", "9.0.26.320", false), "Vandrel 9.0.26.320 " + bits);
+  EXPECT_EQ(ComposeTitle("Vandrel", "9.0.26.320", true), "Vandrel 9.0.26.320 " + bits + " Portable");
+}
+
+TEST(Startup, TheFirstArgumentLosesOnePairOfQuotes) {
+  struct Case {
+    std::vector<std::string> args;
+    std::optional<std::string> folder;
+  } cases[] = {
+      {{}, std::nullopt},
+      {{"D:\\Photos\\Summer"}, "D:\\Photos\\Summer"},
+      {{"\"D:\\Photos\\Summer\"", "ignored"}, "D:\\Photos\\Summer"},
+      {{"\""}, ""},
+      {{"\"D:\\half"}, "\"D:\\half"},
+      {{""}, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FolderArgument(c.args), c.folder);
+}
+
+TEST(Startup, CommandLineFolderGivesTheListedParentAndTheItem) {
+  struct Case {
+    const char* path;
+    const char* parent;
+    const char* name;
+  } cases[] = {
+      {"D:\\Photos\\Summer", "D:\\Photos", "Summer"},
+      {"D:\\Photos\\Summer\\", "D:\\Photos", ""},
+      {"C:\\", "C:", ""},
+      {"D:\\Photos", "D:", "Photos"},
+      {"\\\\server\\share\\dir", "\\\\server\\share", "dir"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CommandLineParent(c.path), c.parent) << c.path;
+    EXPECT_EQ(CommandLineName(c.path), c.name) << c.path;
+  }
+}
+
+TEST(Startup, TheMenuButtonOpensThenOnlyReleases) {
+  MenuButtonState b;
+  EXPECT_EQ(ClickMenuButton(b), MenuButtonClick::kOpenMenu);
+  EXPECT_TRUE(b.down);
+  EXPECT_FALSE(b.allow_all_up);
+  EXPECT_EQ(ClickMenuButton(b), MenuButtonClick::kCloseMenu);
+  EXPECT_FALSE(b.down);
+  EXPECT_TRUE(b.allow_all_up);
+  ClickMenuButton(b);
+  RestMenuButton(b);  // a mouse move over the window
+  EXPECT_EQ(ClickMenuButton(b), MenuButtonClick::kOpenMenu);
+}
+
+}  // namespace
+}  // namespace vandrel
