@@ -30,6 +30,16 @@ def main():
         chk.expect(got == want, f"version {value}: got {got!r}")
     r = run(args.cli + ["version", os.path.join(args.fixtures_dir, "missing.dll")])
     chk.expect(r.returncode == 0 and r.stdout.strip() == b"", "a missing file prints an empty line")
+    # The Windows build carries its own version resource.
+    exe = args.cli[-1]
+    if exe.endswith(".exe"):
+        for value, want in ((None, "9.0.26.320"), ("CompanyName", "Vandrel Software"),
+                            ("LegalCopyright", "© 2019-2026 Vandrel Software"), ("ProductName", "Vandrel")):
+            r = run(args.cli + ["version", exe] + ([value] if value else []))
+            got = r.stdout.decode("utf-8").rstrip("\r\n")
+            chk.expect(got == want, f"own version resource {value or 'FileVersion'}: got {got!r}")
+        r = run(args.cli + ["icons", exe])
+        chk.expect(r.stdout.decode().splitlines() == ["0\tMAINICON"], f"own icon: {r.stdout!r}")
     chk.finish("version comparison")
 
 
