@@ -69,3 +69,23 @@ TEST(Startup, TheMenuButtonOpensThenOnlyReleases) {
 
 }  // namespace
 }  // namespace vandrel
+
+#include "app/spin_rules.h"
+
+namespace vandrel {
+namespace {
+
+TEST(SpinRules, ClampsUnlessTheBoundsAreEqual) {
+  struct Case {
+    int value, min, max, expected;
+  } cases[] = {{5, 0, 3, 3}, {-1, 0, 3, 0}, {2, 0, 3, 2}, {99, 0, 0, 99}, {-7, 4, 4, -7}};
+  for (const auto& c : cases) EXPECT_EQ(ClampSpinValue(c.value, c.min, c.max), c.expected);
+  EXPECT_EQ(SpinValueFromText("12", 0, 5), 5);
+  EXPECT_EQ(SpinValueFromText(" 3 ", 0, 5), 3);
+  EXPECT_EQ(SpinValueFromText("abc", 2, 5), 2);
+  EXPECT_EQ(SpinValueFromText("", 0, 0), 0);
+  EXPECT_EQ(SpinValueFromText("-4", 0, 0), -4);
+}
+
+}  // namespace
+}  // namespace vandrel

@@ -1,0 +1,104 @@
+// Vandrel.exe: the start-up sequence and the message loop.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "about/unit_about_win32.h"
+#include "app/file_info_utils.h"
+#include "app/startup.h"
+#include "app/unit_base_win32.h"
+#include "browser/paths.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_version_reader.h"
+#include "update/unit_update_win32.h"
+
+namespace {
+
+// Held for the life of the process and never closed: the system drops it
+// when the process ends.
+HANDLE g_instance_mutex = nullptr;
+
+bool AlreadyRunning() {
+  const std::wstring name = vandrel::Widen(vandrel::kApplicationTitle);
+  g_instance_mutex = ::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, name.c_str());
+  if (g_instance_mutex != nullptr) return true;
+  g_instance_mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+  return false;
+}
+
+// The true version, whatever compatibility shims would report.
+bool IsWindows10Or11() {
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+  OSVERSIONINFOW info{sizeof info};
+  auto fn = reinterpret_cast<RtlGetVersionFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  if (fn == nullptr || fn(&info) != 0) return false;
+  return vandrel::IsWindows10Or11(info.dwMajorVersion, info.dwBuildNumber);
+}
+
+std::string ExecutablePath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      return vandrel::Narrow(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+std::vector<std::string> Arguments() {
+  int argc = 0;
+  wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+  std::vector<std::string> args;
+  for (int i = 1; argv != nullptr && i < argc; ++i) args.push_back(vandrel::Narrow(argv[i]));
+  if (argv != nullptr) ::LocalFree(argv);
+  return args;
+}
+
+void MessageLoop(std::initializer_list<vandrel::ui::Form*> forms) {
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    bool handled = false;
+    for (vandrel::ui::Form* f : forms) handled = handled || f->HandleKey(msg);
+    if (handled) continue;
+    HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root != nullptr && ::IsDialogMessageW(root, &msg)) continue;  // Tab moves the focus
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
+  if (AlreadyRunning()) return 0;  // silently: the running copy is left alone
+  vandrel::ui::InitializeUi(instance);
+
+  const std::string exe = ExecutablePath();
+  vandrel::Win32FileSystem fs;
+  vandrel::Win32VersionReader versions;
+  const bool portable = fs.FileExists(exe.substr(0, exe.size() - vandrel::NamePart(exe).size()) + "portable.ini");
+
+  vandrel::TForm1 form1(Arguments(), vandrel::GetFileVersion(versions, exe), portable);
+  vandrel::TForm8 form8([&form1] { return form1.Caption(); }, vandrel::GetLegalCopyright(versions, exe));
+  vandrel::TForm10 form10;
+  form1.show_about = [&form8] { form8.ShowModal(); };
+
+  // The language files are cleaned up and applied here once the language
+  // engine exists; the windows keep their design-time texts until then.
+  form1.FormShow();
+
+  if (!IsWindows10Or11()) {
+    ::MessageBoxW(nullptr, vandrel::Widen(form1.MessageCaption("LangOnlyWindows")).c_str(),
+                  vandrel::Widen(form1.MessageCaption("LangError")).c_str(), MB_OK | MB_ICONERROR);
+    return 0;
+  }
+  form1.Show();
+  MessageLoop({&form1, &form8, &form10});
+  return 0;
+}
