@@ -56,6 +56,7 @@ TForm8::TForm8(std::function<std::string()> main_caption, std::string legal_copy
   image.SetIcon(static_cast<HICON>(
       ::LoadImageW(ui::Instance(), L"MAINICON", IMAGE_ICON, Scale(32), Scale(32), LR_DEFAULTCOLOR)));
   on_show = [this] { FormShow(); };
+  Relayout();
   CenterOnDesktop();
 }
 

@@ -180,6 +180,7 @@ void TForm1::FormCreate() {
   SetCaption(ComposeTitle("Vandrel", version_, portable_mode_));
   Get<ui::Control>("SpinEditIcon").SetSpinRange(0, 0);
   ui::ProcessMessages();
+  Relayout();
   CenterOnDesktop();
   ui::ProcessMessages();
 }

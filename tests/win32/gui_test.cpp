@@ -1,0 +1,219 @@
+// The windows in-process: components, captions, menus, keys, sizes.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "about/unit_about_win32.h"
+#include "app/message_captions.h"
+#include "app/unit_base_win32.h"
+#include "platform/win32/wide.h"
+#include "update/unit_update_win32.h"
+
+namespace vandrel {
+namespace {
+
+using ::testing::HasSubstr;
+
+class GuiTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ui::InitializeUi(::GetModuleHandleW(nullptr)); }
+  void SetUp() override {
+    form1 = std::make_unique<TForm1>(std::vector<std::string>{"\"D:\\Photos\\Summer\""}, "9.0.26.320", false);
+    form8 = std::make_unique<TForm8>([this] { return form1->Caption(); }, "© 2026 Vandrel");
+    form1->show_about = [this] { ++about_shown; };
+  }
+  std::unique_ptr<TForm1> form1;
+  std::unique_ptr<TForm8> form8;
+  int about_shown = 0;
+};
+
+std::wstring WindowText(HWND h) {
+  wchar_t buffer[512] = {};
+  ::GetWindowTextW(h, buffer, 512);
+  return buffer;
+}
+
+TEST_F(GuiTest, TheMainWindowHasEveryControlWithItsDesignTexts) {
+  struct Expected {
+    const char* name;
+    ComponentKind kind;
+    const char* caption;
+    const char* hint;
+  } expected[] = {
+      {"TabControl1", ComponentKind::kTabControl, nullptr, ""},
+      {"SpeedButton_GeneralMenu", ComponentKind::kSpeedButton, "≡", ""},
+      {"GroupBoxPuth", ComponentKind::kGroupBox, "Путь", ""},
+      {"ComboBoxDrive", ComponentKind::kComboBox, nullptr, ""},
+      {"ButtonUP", ComponentKind::kButton, "", "На уровень Вверх"},
+      {"PathFolder", ComponentKind::kEdit, nullptr, ""},
+      {"ButtonRefresh", ComponentKind::kButton, "", "Обновить"},
+      {"StatusBar", ComponentKind::kStatusBar, nullptr, ""},
+      {"TabControl6", ComponentKind::kTabControl, nullptr, ""},
+      {"GroupBox5", ComponentKind::kGroupBox, "Папки", ""},
+      {"StatusBar2", ComponentKind::kStatusBar, nullptr, ""},
+      {"ListViewList", ComponentKind::kListView, nullptr, ""},
+      {"TabControl2", ComponentKind::kTabControl, nullptr, ""},
+      {"GroupBox1", ComponentKind::kGroupBox, "Целевая папка", ""},
+      {"EditFolder", ComponentKind::kEdit, nullptr, ""},
+      {"TabControl7", ComponentKind::kTabControl, nullptr, ""},
+      {"ImageFolder", ComponentKind::kImage, nullptr, ""},
+      {"CheckBoxSys", ComponentKind::kCheckBox, "Системный", ""},
+      {"CheckBoxHide", ComponentKind::kCheckBox, "Скрытый", ""},
+      {"CheckBoxReadOnly", ComponentKind::kCheckBox, "Только чтение", ""},
+      {"GroupBox2", ComponentKind::kGroupBox, "Описание к папке", ""},
+      {"EditInfoTip", ComponentKind::kEdit, nullptr, ""},
+      {"ButtonGetInfo", ComponentKind::kButton, "Инфо", "Получить описание к папке из ее названия"},
+      {"GroupBox3", ComponentKind::kGroupBox, "Источник иконки", ""},
+      {"EditIconFile", ComponentKind::kEdit, nullptr, ""},
+      {"ButtonBrowseIcon", ComponentKind::kButton, "", ""},
+      {"TabControl5", ComponentKind::kTabControl, nullptr, ""},
+      {"ImageIcon", ComponentKind::kImage, nullptr, ""},
+      {"SpinEditIcon", ComponentKind::kSpinEdit, nullptr, ""},
+      {"ButtonSaveIcon", ComponentKind::kButton, "", ""},
+      {"CheckBoxCopyIcon", ComponentKind::kCheckBox, "Копировать иконку в папку", "Копировать иконку в папку назначения"},
+      {"TabControl3", ComponentKind::kTabControl, nullptr, ""},
+      {"ButtonChangeIcon", ComponentKind::kButton, "Изменить", "Изменить иконку папки"},
+      {"GroupBox6", ComponentKind::kGroupBox, "Журнал Desktop.ini", ""},
+      {"ProgressBar1", ComponentKind::kProgressBar, nullptr, ""},
+      {"MemoLog", ComponentKind::kMemo, nullptr, ""},
+  };
+  for (const auto& e : expected) {
+    Component* c = form1->FindComponent(e.name);
+    ASSERT_NE(c, nullptr) << e.name;
+    EXPECT_EQ(c->Kind(), e.kind) << e.name;
+    if (e.caption) EXPECT_EQ(c->GetProperty("Caption"), e.caption) << e.name;
+    EXPECT_EQ(c->GetProperty("Hint"), e.hint) << e.name;
+  }
+  EXPECT_EQ(form1->Caption(), "Vandrel 9.0.26.320 " + GetBitness());
+  EXPECT_FALSE(form1->Get<ui::Control>("GroupBox1").Enabled());
+  EXPECT_FALSE(form1->Get<ui::Control>("SpinEditIcon").Enabled());
+  EXPECT_FALSE(form1->Get<ui::Control>("ButtonSaveIcon").Enabled());
+  EXPECT_EQ(::SendMessageW(form1->Get<ui::Control>("CheckBoxCopyIcon").hwnd(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_FALSE(::IsWindowVisible(form1->Get<ui::Control>("ProgressBar1").hwnd()));
+}
+
+TEST_F(GuiTest, MenusCarryTheirItemsKindsAndShortcuts) {
+  auto& general = form1->Get<ui::PopupMenu>("PopupMenuGeneral");
+  std::vector<std::string> names;
+  for (auto* item : general.items) names.push_back(item->Name());
+  EXPECT_EQ(names, (std::vector<std::string>{"ThemeMenu", "LanguageMenu", "ViewMenu", "N3", "RefreshListMenu", "N4",
+                                             "EmbedFolderMenu", "N6", "DeleteIconCache", "RestartExplorerMenu",
+                                             "MenuItem2", "CheckUpdateMenu", "N1", "AboutMenu"}));
+  EXPECT_TRUE(general.right_aligned);
+  EXPECT_TRUE(form1->Get<ui::MenuItem>("ThemeAuto").checked);
+  EXPECT_TRUE(form1->Get<ui::MenuItem>("IconSmallMenu").checked);
+  EXPECT_FALSE(form1->Get<ui::MenuItem>("EmbedFolderMenu").checked);
+  wchar_t text[128];
+  ::GetMenuStringW(general.menu, form1->Get<ui::MenuItem>("RefreshListMenu").command, text, 128, MF_BYCOMMAND);
+  EXPECT_EQ(std::wstring(text), L"Обновить\tF5");
+  ::GetMenuStringW(general.menu, form1->Get<ui::MenuItem>("AboutMenu").command, text, 128, MF_BYCOMMAND);
+  EXPECT_EQ(std::wstring(text), L"О программе\tF1");
+
+  // A translated caption keeps its shortcut.
+  form1->Get<ui::MenuItem>("AboutMenu").SetProperty("Caption", "About");
+  ::GetMenuStringW(general.menu, form1->Get<ui::MenuItem>("AboutMenu").command, text, 128, MF_BYCOMMAND);
+  EXPECT_EQ(std::wstring(text), L"About\tF1");
+
+  auto& captions = form1->Get<ui::PopupMenu>("PopupMenuLanguage");
+  ASSERT_EQ(captions.items.size(), MainWindowMessageItems().size());
+  for (std::size_t i = 0; i < captions.items.size(); ++i) {
+    EXPECT_EQ(captions.items[i]->Name(), MainWindowMessageItems()[i].name);
+    EXPECT_EQ(captions.items[i]->GetProperty("Caption"), MainWindowMessageItems()[i].caption);
+  }
+  form1->Get<ui::MenuItem>("LangError").SetProperty("Caption", "Error!");
+  EXPECT_EQ(form1->MessageCaption("LangError"), "Error!");
+  EXPECT_EQ(form1->Get<ui::Control>("OpenDialog").GetProperty("Title"), "Выберите файл иконки...");
+  EXPECT_THAT(form1->Get<ui::Control>("SavePictureDialog").GetProperty("Filter"), HasSubstr("*.ico"));
+}
+
+TEST_F(GuiTest, RadioItemsCheckThemselvesAndCheckItemsToggle) {
+  auto& light = form1->Get<ui::MenuItem>("ThemeLight");
+  ::SendMessageW(form1->hwnd(), WM_COMMAND, MAKEWPARAM(light.command, 0), 0);
+  EXPECT_TRUE(light.checked);
+  EXPECT_FALSE(form1->Get<ui::MenuItem>("ThemeAuto").checked);
+  auto& embed = form1->Get<ui::MenuItem>("EmbedFolderMenu");
+  ::SendMessageW(form1->hwnd(), WM_COMMAND, MAKEWPARAM(embed.command, 0), 0);
+  EXPECT_TRUE(embed.checked);
+  ::SendMessageW(form1->hwnd(), WM_COMMAND, MAKEWPARAM(embed.command, 0), 0);
+  EXPECT_FALSE(embed.checked);
+}
+
+TEST_F(GuiTest, F1OpensAboutFromAnyControlAndF5RestsTheMenuButton) {
+  MSG key{form1->Get<ui::Control>("EditInfoTip").hwnd(), WM_KEYDOWN, VK_F1, 0};
+  EXPECT_TRUE(form1->HandleKey(key));
+  EXPECT_EQ(about_shown, 1);
+  key.wParam = VK_F5;
+  EXPECT_TRUE(form1->HandleKey(key));
+  key.wParam = VK_F2;
+  EXPECT_FALSE(form1->HandleKey(key));
+  MSG elsewhere{form8->hwnd(), WM_KEYDOWN, VK_F1, 0};
+  EXPECT_FALSE(form1->HandleKey(elsewhere));
+}
+
+TEST_F(GuiTest, TheMenuButtonOpensOnceThenOnlyReleases) {
+  // The menu is modal: close it from a timer as soon as it is up.
+  ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    ::EndMenu();
+  });
+  form1->SpeedButton_GeneralMenuClick();
+  EXPECT_TRUE(form1->menu_button().down);
+  form1->SpeedButton_GeneralMenuClick();  // releases only
+  EXPECT_FALSE(form1->menu_button().down);
+  EXPECT_TRUE(form1->menu_button().allow_all_up);
+}
+
+TEST_F(GuiTest, TheWindowKeepsItsMinimumSizeAndTextIsNotClipped) {
+  ::SetWindowPos(form1->hwnd(), nullptr, 0, 0, 200, 200, SWP_NOZORDER | SWP_NOMOVE);
+  RECT r;
+  ::GetWindowRect(form1->hwnd(), &r);
+  EXPECT_GE(r.right - r.left, form1->Scale(700));
+  EXPECT_GE(r.bottom - r.top, form1->Scale(550));
+  HDC dc = ::GetDC(form1->hwnd());
+  for (const char* name : {"CheckBoxSys", "CheckBoxHide", "CheckBoxReadOnly", "CheckBoxCopyIcon", "ButtonGetInfo",
+                           "ButtonChangeIcon"}) {
+    HWND h = form1->Get<ui::Control>(name).hwnd();
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(h, WM_GETFONT, 0, 0)));
+    const std::wstring text = WindowText(h);
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc, old);
+    RECT c;
+    ::GetClientRect(h, &c);
+    // A check box needs room for its box, too.
+    const int room = c.right - (std::string_view(name).starts_with("CheckBox") ? form1->Scale(18) : form1->Scale(6));
+    EXPECT_LE(extent.cx, room) << name;
+  }
+  ::ReleaseDC(form1->hwnd(), dc);
+}
+
+TEST_F(GuiTest, TheAboutWindowShowsTheCurrentTitleAndKeepsEscape) {
+  form1->SetCaption("Vandrel 9.0.26.320 (32-bit) Portable");
+  form8->FormShow();
+  EXPECT_EQ(form8->Get<ui::Control>("LabelVersion").GetProperty("Caption"), "Vandrel 9.0.26.320 (32-bit) Portable");
+  EXPECT_EQ(form8->Get<ui::Control>("LabelCopyright").GetProperty("Caption"), "© 2026 Vandrel");
+  EXPECT_EQ(form8->Caption(), "О программе");
+  EXPECT_EQ(form8->Get<ui::Control>("Button1").GetProperty("Caption"), "Ok");
+  const LONG_PTR ex = ::GetWindowLongPtrW(form8->hwnd(), GWL_EXSTYLE);
+  const LONG_PTR style = ::GetWindowLongPtrW(form8->hwnd(), GWL_STYLE);
+  EXPECT_TRUE(ex & WS_EX_APPWINDOW);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  form8->Show();
+  ::SendMessageW(form8->hwnd(), WM_COMMAND, IDCANCEL, 0);  // what Escape sends
+  EXPECT_TRUE(::IsWindowVisible(form8->hwnd()));
+  form8->Hide();
+  EXPECT_EQ(TForm8::LinkTarget("LabelGMail").rfind("mailto:", 0), 0u);
+  EXPECT_EQ(TForm8::LinkTarget("LabelMainWebSite").back(), '/');
+  EXPECT_EQ(TForm8::LinkTarget("LabelTelegram").rfind("https://", 0), 0u);
+}
+
+TEST_F(GuiTest, TheUpdateWindowExistsWithItsCaption) {
+  TForm10 form10;
+  EXPECT_EQ(form10.Caption(), "Обновление");
+  EXPECT_TRUE(::GetWindowLongPtrW(form10.hwnd(), GWL_EXSTYLE) & WS_EX_APPWINDOW);
+}
+
+}  // namespace
+}  // namespace vandrel
