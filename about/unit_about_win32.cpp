@@ -1,5 +1,6 @@
 #include "about/unit_about_win32.h"
 
+#include <dwmapi.h>
 #include <shellapi.h>
 
 #include "app/contacts.h"
@@ -49,6 +50,7 @@ TForm8::TForm8(std::function<std::string()> main_caption, std::string legal_copy
     auto& link = Add({name, K::kLabel, &body, Dock::kTop, 0, 0, 0, 17, caption});
     ::SendMessageW(link.hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(link_font_), FALSE);
     ::SetWindowSubclass(link.hwnd(), LinkProc, 1, 0);
+    ::SetPropW(link.hwnd(), L"VandrelLink", reinterpret_cast<HANDLE>(1));  // drawn blue by its panel
     const std::string label = name;
     link.on_click = [this, label] { OpenLink(label); };
   }
@@ -56,6 +58,9 @@ TForm8::TForm8(std::function<std::string()> main_caption, std::string legal_copy
   image.SetIcon(static_cast<HICON>(
       ::LoadImageW(ui::Instance(), L"MAINICON", IMAGE_ICON, Scale(32), Scale(32), LR_DEFAULTCOLOR)));
   on_show = [this] { FormShow(); };
+  // Rounded corners where the system draws them (Windows 11).
+  const DWORD round = 2;  // DWMWCP_ROUND
+  ::DwmSetWindowAttribute(hwnd(), 33 /* DWMWA_WINDOW_CORNER_PREFERENCE */, &round, sizeof round);
   Relayout();
   CenterOnDesktop();
 }

@@ -743,6 +743,14 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
         return 0;
       }
       break;
+    case WM_CTLCOLORSTATIC:
+      if (::GetPropW(reinterpret_cast<HWND>(lp), L"VandrelLink")) {
+        HDC dc = reinterpret_cast<HDC>(wp);
+        ::SetTextColor(dc, RGB(0, 0, 255));
+        ::SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
     case WM_NCDESTROY:
       ::RemovePropW(hwnd, L"VandrelFramed");
       break;

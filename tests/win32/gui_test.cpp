@@ -28,6 +28,11 @@ class GuiTest : public ::testing::Test {
   int about_shown = 0;
 };
 
+void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  ::EndMenu();
+}
+
 std::wstring WindowText(HWND h) {
   wchar_t buffer[512] = {};
   ::GetWindowTextW(h, buffer, 512);
@@ -82,7 +87,9 @@ TEST_F(GuiTest, TheMainWindowHasEveryControlWithItsDesignTexts) {
     Component* c = form1->FindComponent(e.name);
     ASSERT_NE(c, nullptr) << e.name;
     EXPECT_EQ(c->Kind(), e.kind) << e.name;
-    if (e.caption) EXPECT_EQ(c->GetProperty("Caption"), e.caption) << e.name;
+    if (e.caption) {
+      EXPECT_EQ(c->GetProperty("Caption"), e.caption) << e.name;
+    }
     EXPECT_EQ(c->GetProperty("Hint"), e.hint) << e.name;
   }
   EXPECT_EQ(form1->Caption(), "Vandrel 9.0.26.320 " + GetBitness());
@@ -153,10 +160,7 @@ TEST_F(GuiTest, F1OpensAboutFromAnyControlAndF5RestsTheMenuButton) {
 
 TEST_F(GuiTest, TheMenuButtonOpensOnceThenOnlyReleases) {
   // The menu is modal: close it from a timer as soon as it is up.
-  ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    ::EndMenu();
-  });
+  ::SetTimer(nullptr, 0, 200, &CloseMenuSoon);
   form1->SpeedButton_GeneralMenuClick();
   EXPECT_TRUE(form1->menu_button().down);
   form1->SpeedButton_GeneralMenuClick();  // releases only
