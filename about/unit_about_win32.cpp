@@ -55,6 +55,7 @@ TForm8::TForm8(std::function<std::string()> main_caption, std::string legal_copy
     link.on_click = [this, label] { OpenLink(label); };
   }
   auto& image = Add({"Image1", K::kImage, &body, Dock::kNone, 12, 14, 32, 32});
+  ::SetWindowPos(image.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // over the label rows
   image.SetIcon(static_cast<HICON>(
       ::LoadImageW(ui::Instance(), L"MAINICON", IMAGE_ICON, Scale(32), Scale(32), LR_DEFAULTCOLOR)));
   on_show = [this] { FormShow(); };

@@ -54,8 +54,19 @@ Form* FormOf(HWND hwnd) { return reinterpret_cast<Form*>(::GetWindowLongPtrW(hwn
 std::wstring W(std::string_view utf8) { return Widen(utf8); }
 HINSTANCE Instance() { return g_instance; }
 
+std::function<void(HWND, const std::string&)>& ErrorReporter() {
+  static std::function<void(HWND, const std::string&)> reporter;
+  return reporter;
+}
+
+void SetErrorReporter(std::function<void(HWND, const std::string&)> reporter) { ErrorReporter() = std::move(reporter); }
+
 void ShowDefaultErrorReport(HWND owner, const char* what) noexcept {
   try {
+    if (ErrorReporter()) {
+      ErrorReporter()(owner, what ? what : "Unknown error");
+      return;
+    }
     ::MessageBoxW(owner, Widen(what ? what : "Unknown error").c_str(), Widen(kApplicationTitle).c_str(),
                   MB_OK | MB_ICONERROR);
   } catch (...) {

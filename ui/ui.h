@@ -25,6 +25,9 @@ void ProcessMessages();
 void RunOnUiThread(const std::function<void()>& fn);
 // The message box every uncaught error ends in; the program goes on.
 void ShowDefaultErrorReport(HWND owner, const char* what) noexcept;
+// Replaces that message box (tests watch the reports instead); an empty
+// function restores it.
+void SetErrorReporter(std::function<void(HWND, const std::string&)> reporter);
 // Must run once on the user-interface thread before any window is made.
 void InitializeUi(HINSTANCE instance);
 HINSTANCE Instance();

@@ -2,15 +2,17 @@
 screenshot, checks that a second copy ends at once, and closes the first."""
 import argparse
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 
 def find_window(title_prefix, timeout):
     end = time.time() + timeout
     while time.time() < end:
-        r = subprocess.run(["xdotool", "search", "--name", "^" + title_prefix], capture_output=True, text=True)
+        r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^" + title_prefix], capture_output=True, text=True)
         ids = r.stdout.split()
         if ids:
             return ids[0]
@@ -23,6 +25,7 @@ def main():
     p.add_argument("--runner", required=True)
     p.add_argument("--exe", required=True)
     p.add_argument("--screenshot", required=True)
+    p.add_argument("--bitness", required=True, help="(32-bit) or (64-bit), as the build is")
     a = p.parse_args()
     if not os.environ.get("DISPLAY"):
         print("no display: skipped (scripts/test runs this under Xvfb)")
@@ -36,7 +39,7 @@ def main():
         else:
             name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True).stdout.strip()
             print("window:", name)
-            if not name.startswith("Vandrel 9.0.26.320 (") or not name.endswith("-bit)"):
+            if name != f"Vandrel 9.0.26.320 {a.bitness}":
                 failures.append(f"unexpected title {name!r}")
             # Keep the pointer off the window, so no tooltip covers the picture.
             subprocess.run(["xdotool", "mousemove", "0", "0"], check=False)
@@ -50,7 +53,7 @@ def main():
             if second.returncode != 0:
                 failures.append(f"the second copy exited with {second.returncode}")
             print(f"second copy ended after {time.time() - start:.1f} s")
-            r = subprocess.run(["xdotool", "search", "--name", "^Vandrel 9"], capture_output=True, text=True)
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Vandrel 9"], capture_output=True, text=True)
             if len(r.stdout.split()) != 1:
                 failures.append(f"windows named Vandrel: {r.stdout.split()}")
             if first.poll() is not None:
@@ -58,9 +61,49 @@ def main():
     finally:
         first.kill()
         first.wait()
+
+    work = tempfile.mkdtemp(prefix="vandrel-smoke-")
+    try:
+        # An empty portable.ini beside the program: the title says Portable.
+        portable = os.path.join(work, "portable")
+        os.makedirs(portable)
+        exe = os.path.join(portable, "Vandrel.exe")
+        shutil.copyfile(a.exe, exe)
+        open(os.path.join(portable, "portable.ini"), "wb").close()
+        proc = subprocess.Popen([a.runner, exe], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            window = find_window(r"Vandrel 9\.0\.26\.320 \(", 60)
+            name = subprocess.run(["xdotool", "getwindowname", window or "0"], capture_output=True, text=True).stdout.strip()
+            print("portable window:", name)
+            if name != f"Vandrel 9.0.26.320 {a.bitness} Portable":
+                failures.append(f"portable mode title {name!r}")
+        finally:
+            proc.kill()
+            proc.wait()
+
+        # A system older than Windows 10: the refusal box, never the main window.
+        old = os.path.join(work, "VandrelOnWin7.exe")
+        shutil.copyfile(a.exe, old)
+        subprocess.run([a.runner, "reg", "add", r"HKCU\Software\Wine\AppDefaults\VandrelOnWin7.exe", "/v", "Version",
+                        "/d", "win7", "/f"], capture_output=True, timeout=60)
+        proc = subprocess.Popen([a.runner, old], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            box = find_window("Ошибка!", 60)
+            if box is None:
+                failures.append("no refusal box on Windows 7")
+            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Vandrel 9"], capture_output=True, text=True)
+            if r.stdout.split():
+                failures.append("the main window showed on Windows 7")
+            print("Windows 7: refusal box", "shown" if box else "missing")
+        finally:
+            proc.kill()
+            proc.wait()
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
     for f in failures:
         print("FAIL:", f)
-    print(f"smoke: {0 if failures else 1} passed, {len(failures)} failed")
+    print(f"smoke: {'passed' if not failures else 'failed'}, {len(failures)} problems")
     sys.exit(1 if failures else 0)
 
 

@@ -8,6 +8,7 @@
 #include "app/message_captions.h"
 #include "app/unit_base_win32.h"
 #include "platform/win32/wide.h"
+#include "tests/win32/screenshot.h"
 #include "update/unit_update_win32.h"
 
 namespace vandrel {
@@ -211,6 +212,74 @@ TEST_F(GuiTest, TheAboutWindowShowsTheCurrentTitleAndKeepsEscape) {
   EXPECT_EQ(TForm8::LinkTarget("LabelGMail").rfind("mailto:", 0), 0u);
   EXPECT_EQ(TForm8::LinkTarget("LabelMainWebSite").back(), '/');
   EXPECT_EQ(TForm8::LinkTarget("LabelTelegram").rfind("https://", 0), 0u);
+}
+
+TEST_F(GuiTest, TheWheelStepsTheSpinBoxByOneOnlyOverIt) {
+  auto& spin = form1->Get<ui::Control>("SpinEditIcon");
+  spin.SetEnabled(true);
+  spin.SetSpinRange(0, 10);
+  spin.SetSpinValue(4);
+  form1->Show();
+  ui::ProcessMessages();
+  RECT r;
+  ::GetWindowRect(spin.hwnd(), &r);
+  ::SetCursorPos((r.left + r.right) / 2 - 4, (r.top + r.bottom) / 2);
+  EXPECT_TRUE(form1->FormMouseWheel(120 * 3));  // one step, whatever the delta
+  EXPECT_EQ(spin.SpinValue(), 5);
+  EXPECT_TRUE(form1->FormMouseWheel(-120));
+  EXPECT_TRUE(form1->FormMouseWheel(-120));
+  EXPECT_EQ(spin.SpinValue(), 3);
+  spin.SetSpinValue(10);
+  EXPECT_TRUE(form1->FormMouseWheel(120));
+  EXPECT_EQ(spin.SpinValue(), 10);  // the bounds hold
+  ::GetWindowRect(form1->Get<ui::Control>("EditInfoTip").hwnd(), &r);
+  ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  EXPECT_FALSE(form1->FormMouseWheel(120));
+  form1->Hide();
+}
+
+TEST_F(GuiTest, F1ShowsAboutWithTheTitleAsItsVersionLine) {
+  form1->show_about = [this] { form8->FormShow(); ++about_shown; };
+  MSG key{form1->Get<ui::Control>("ButtonChangeIcon").hwnd(), WM_KEYDOWN, VK_F1, 0};
+  ASSERT_TRUE(form1->HandleKey(key));
+  EXPECT_EQ(about_shown, 1);
+  EXPECT_EQ(form8->Get<ui::Control>("LabelVersion").GetProperty("Caption"), form1->Caption());
+}
+
+TEST_F(GuiTest, AHandlersExceptionBecomesAnErrorReportAndTheWindowGoesOn) {
+  std::vector<std::string> reports;
+  ui::SetErrorReporter([&](HWND, const std::string& text) { reports.push_back(text); });
+  auto& button = form1->Get<ui::Control>("ButtonGetInfo");
+  int clicks = 0;
+  button.on_click = [&] {
+    ++clicks;
+    throw std::runtime_error("Cannot open file \"D:\\A\\Desktop.ini\". Access is denied.");
+  };
+  ::SendMessageW(button.hwnd(), BM_CLICK, 0, 0);
+  ::SendMessageW(button.hwnd(), BM_CLICK, 0, 0);
+  ui::SetErrorReporter({});
+  EXPECT_EQ(clicks, 2);
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_THAT(reports[0], HasSubstr("Access is denied."));
+  EXPECT_TRUE(::IsWindow(form1->hwnd()));
+}
+
+TEST_F(GuiTest, ScreenshotsOfTheMainAndAboutWindows) {
+  char dir[MAX_PATH] = {};
+  if (::GetEnvironmentVariableA("VANDREL_SCREENSHOTS", dir, MAX_PATH) == 0) GTEST_SKIP() << "no screenshot folder";
+  ::CreateDirectoryA(dir, nullptr);
+  form1->Show();
+  ::SetCursorPos(0, 0);
+  form8->FormShow();
+  form8->Show();
+  for (int i = 0; i < 20; ++i) {
+    ui::ProcessMessages();
+    ::Sleep(25);
+  }
+  EXPECT_TRUE(testing::SaveWindowPng(form1->hwnd(), std::string(dir) + "\\gui-main-window.png"));
+  EXPECT_TRUE(testing::SaveWindowPng(form8->hwnd(), std::string(dir) + "\\about-window.png"));
+  form8->Hide();
+  form1->Hide();
 }
 
 TEST_F(GuiTest, TheUpdateWindowExistsWithItsCaption) {
