@@ -64,10 +64,7 @@ void TForm1::CreateComponents() {
   auto& list = Add({"ListViewList", K::kListView, &folders, Dock::kFill, 0, 0, 0, 0, "", "",
                     LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS});
   ListView_SetExtendedListViewStyle(list.hwnd(), LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
-  LVCOLUMNW column{};
-  column.mask = LVCF_WIDTH;
-  column.cx = Scale(200);
-  ListView_InsertColumn(list.hwnd(), 0, &column);
+  list.AddColumn("", 200);
 
   auto& work = Add({"TabControl2", K::kTabControl, nullptr, Dock::kFill});
   auto& target = Add({"GroupBox1", K::kGroupBox, &work, Dock::kTop, 0, 0, 0, 75, "Целевая папка"});
@@ -180,6 +177,12 @@ void TForm1::FormCreate() {
   SetCaption(ComposeTitle("Vandrel", version_, portable_mode_));
   Get<ui::Control>("SpinEditIcon").SetSpinRange(0, 0);
   ui::ProcessMessages();
+  show_horz_scroll_ = false;
+  show_vert_scroll_ = true;
+  prev_embed_menu_state_ = false;
+  // The folder list sees every message first to keep its scroll bars as set.
+  list_subclassed_ = ::SetWindowSubclass(Get<ui::Control>("ListViewList").hwnd(), &TForm1::ListViewWndProc, 1,
+                                         reinterpret_cast<DWORD_PTR>(this)) != FALSE;
   Relayout();
   CenterOnDesktop();
   ui::ProcessMessages();
@@ -194,7 +197,23 @@ void TForm1::FormActivate() {
   command_line_folder_ = FolderArgument(arguments_);
 }
 
-void TForm1::FormClose() { ::DragAcceptFiles(hwnd(), FALSE); }
+void TForm1::FormClose() {
+  ::DragAcceptFiles(hwnd(), FALSE);
+  if (list_subclassed_) ::RemoveWindowSubclass(Get<ui::Control>("ListViewList").hwnd(), &TForm1::ListViewWndProc, 1);
+  list_subclassed_ = false;
+}
+
+LRESULT CALLBACK TForm1::ListViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+  auto* form = reinterpret_cast<TForm1*>(self);
+  // Showing a bar sends messages of its own; fix the bars once per outer message.
+  if (!form->fixing_scroll_bars_ && msg != WM_NCDESTROY) {
+    form->fixing_scroll_bars_ = true;
+    ::ShowScrollBar(hwnd, SB_HORZ, form->show_horz_scroll_);
+    ::ShowScrollBar(hwnd, SB_VERT, form->show_vert_scroll_);
+    form->fixing_scroll_bars_ = false;
+  }
+  return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
 void TForm1::FormDestroy() { ::DragAcceptFiles(hwnd(), FALSE); }
 
 void TForm1::RestGeneralMenuButton() {

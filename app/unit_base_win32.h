@@ -37,6 +37,8 @@ class TForm1 final : public ui::Form {
   std::function<void()> show_about;
 
   bool portable_mode() const { return portable_mode_; }
+  bool show_horz_scroll() const { return show_horz_scroll_; }
+  bool show_vert_scroll() const { return show_vert_scroll_; }
   const MenuButtonState& menu_button() const { return menu_button_; }
   const std::optional<std::string>& command_line_folder() const { return command_line_folder_; }
 
@@ -49,7 +51,14 @@ class TForm1 final : public ui::Form {
   std::vector<HICON> glyphs_;
   void ButtonRefreshClick();
 
+  static LRESULT CALLBACK ListViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
+
   std::vector<std::string> arguments_;
+  bool show_horz_scroll_ = false;
+  bool show_vert_scroll_ = true;
+  bool list_subclassed_ = false;
+  bool fixing_scroll_bars_ = false;
+  bool prev_embed_menu_state_ = false;
   std::string version_;
   bool portable_mode_;
   MenuButtonState menu_button_;

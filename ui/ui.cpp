@@ -291,6 +291,16 @@ void Control::SetIcon(HICON icon) {
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+void Control::AddColumn(const std::string& caption, int width) {
+  std::wstring w = Widen(caption);
+  LVCOLUMNW column{};
+  column.mask = LVCF_WIDTH | LVCF_TEXT;
+  column.cx = form_.Scale(width);
+  column.pszText = w.data();
+  ListView_InsertColumn(hwnd_, static_cast<int>(columns_.size()), &column);
+  columns_.push_back(caption);
+}
+
 bool Control::Enabled() const { return hwnd_ && ::IsWindowEnabled(hwnd_); }
 void Control::SetEnabled(bool enabled) {
   if (hwnd_) ::EnableWindow(hwnd_, enabled);

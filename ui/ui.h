@@ -75,6 +75,9 @@ class Control : public Component {
   // Images: the icon shown, owned by the control from now on.
   void SetIcon(HICON icon);
 
+  // List views: a report column (its caption is a translatable text).
+  void AddColumn(const std::string& caption, int width);
+
   // Layout, in pixels at 96 DPI.
   Dock dock = Dock::kNone;
   RECT design{};          // x, y, width, height kept in left, top, right, bottom

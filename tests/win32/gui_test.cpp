@@ -282,6 +282,18 @@ TEST_F(GuiTest, ScreenshotsOfTheMainAndAboutWindows) {
   form1->Hide();
 }
 
+TEST_F(GuiTest, TheFolderListKeepsOnlyItsVerticalScrollBar) {
+  auto& list = form1->Get<ui::Control>("ListViewList");
+  form1->Show();
+  ::SendMessageW(list.hwnd(), WM_SIZE, 0, 0);
+  ui::ProcessMessages();
+  const LONG_PTR style = ::GetWindowLongPtrW(list.hwnd(), GWL_STYLE);
+  EXPECT_FALSE(style & WS_HSCROLL);
+  EXPECT_TRUE(style & WS_VSCROLL);
+  EXPECT_EQ(list.GetStrings("Columns"), std::vector<std::string>{""});
+  form1->Hide();
+}
+
 TEST_F(GuiTest, TheUpdateWindowExistsWithItsCaption) {
   TForm10 form10;
   EXPECT_EQ(form10.Caption(), "Обновление");
