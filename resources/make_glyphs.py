@@ -6,7 +6,7 @@ import math
 import os
 import struct
 
-from make_icon import bmp_entry
+from make_icon import bmp_entry, render
 
 SIZES = (16, 20, 24, 32)
 BLUE = (40, 110, 215, 255)
@@ -81,29 +81,10 @@ def save(x, y):
 GLYPHS = {"up": up, "refresh": refresh, "remove": remove, "open": open_folder, "save": save}
 
 
-def render(shape, size, samples=4):
-    rows = []
-    for py in range(size):
-        row = []
-        for px in range(size):
-            acc = [0, 0, 0, 0]
-            for sy in range(samples):
-                for sx in range(samples):
-                    c = shape((px + (sx + 0.5) / samples) / size, (py + (sy + 0.5) / samples) / size)
-                    for i in range(3):
-                        acc[i] += c[i] * c[3]
-                    acc[3] += c[3]
-            alpha = acc[3] / (samples * samples)
-            rgb = [int(round(acc[i] / acc[3])) if acc[3] else 0 for i in range(3)]
-            row.append((rgb[0], rgb[1], rgb[2], int(round(alpha))))
-        rows.append(row)
-    return rows
-
-
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     for name, shape in GLYPHS.items():
-        images = [bmp_entry(render(shape, size)) for size in SIZES]
+        images = [bmp_entry(render(size, shape=shape)) for size in SIZES]
         out = struct.pack("<HHH", 0, 1, len(images))
         offset = 6 + 16 * len(images)
         for size, data in zip(SIZES, images):

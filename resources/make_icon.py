@@ -54,7 +54,10 @@ def colour_at(x, y):
     return (0, 0, 0, 0)
 
 
-def render(size, samples=4):
+def render(size, samples=4, shape=None):
+    """Rows of RGBA pixels of `shape` (a function of the unit square), each
+    pixel averaged over samples x samples points."""
+    shape = shape or colour_at
     rows = []
     for py in range(size):
         row = []
@@ -62,7 +65,7 @@ def render(size, samples=4):
             acc = [0, 0, 0, 0]
             for sy in range(samples):
                 for sx in range(samples):
-                    c = colour_at((px + (sx + 0.5) / samples) / size, (py + (sy + 0.5) / samples) / size)
+                    c = shape((px + (sx + 0.5) / samples) / size, (py + (sy + 0.5) / samples) / size)
                     a = c[3]
                     acc[0] += c[0] * a
                     acc[1] += c[1] * a
