@@ -170,6 +170,10 @@ TEST_F(GuiTest, TheMenuButtonOpensOnceThenOnlyReleases) {
 }
 
 TEST_F(GuiTest, TheWindowKeepsItsMinimumSizeAndTextIsNotClipped) {
+  char dpi[16] = {};
+  if (::GetEnvironmentVariableA("VANDREL_WINE_DPI", dpi, sizeof dpi) > 0) {
+    EXPECT_EQ(form1->Scale(100), 100 * std::atoi(dpi) / 96);  // the window follows the screen's scaling
+  }
   ::SetWindowPos(form1->hwnd(), nullptr, 0, 0, 200, 200, SWP_NOZORDER | SWP_NOMOVE);
   RECT r;
   ::GetWindowRect(form1->hwnd(), &r);
@@ -268,15 +272,20 @@ TEST_F(GuiTest, ScreenshotsOfTheMainAndAboutWindows) {
   char dir[MAX_PATH] = {};
   if (::GetEnvironmentVariableA("VANDREL_SCREENSHOTS", dir, MAX_PATH) == 0) GTEST_SKIP() << "no screenshot folder";
   ::CreateDirectoryA(dir, nullptr);
-  form1->Show();
+  auto settle = [] {
+    for (int i = 0; i < 20; ++i) {
+      ui::ProcessMessages();
+      ::Sleep(25);
+    }
+  };
   ::SetCursorPos(0, 0);
+  form1->FormShow();
+  form1->Show();
+  settle();
+  EXPECT_TRUE(testing::SaveWindowPng(form1->hwnd(), std::string(dir) + "\\gui-main-window.png"));
   form8->FormShow();
   form8->Show();
-  for (int i = 0; i < 20; ++i) {
-    ui::ProcessMessages();
-    ::Sleep(25);
-  }
-  EXPECT_TRUE(testing::SaveWindowPng(form1->hwnd(), std::string(dir) + "\\gui-main-window.png"));
+  settle();
   EXPECT_TRUE(testing::SaveWindowPng(form8->hwnd(), std::string(dir) + "\\about-window.png"));
   form8->Hide();
   form1->Hide();
