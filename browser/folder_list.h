@@ -1,0 +1,25 @@
+// The folder list: which entries of a folder are listed, and the path-box joins.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vandrel {
+
+// One of the 16 names that are never listed, letters A-Z matched without case.
+bool IsSystemOrHiddenFolder(std::string_view folder_name);
+
+// The folder to search: `path` with a trailing backslash ("" becomes "\").
+std::string ListingDirectory(std::string_view path);
+
+// Whether a search entry becomes a list item: a folder, neither hidden nor
+// system, not "." or "..", and not a never-listed name.
+bool IsListedFolder(std::string_view name, std::uint32_t attributes);
+
+// The path box after double-clicking `caption`: one backslash between them
+// and one at the end (C: and Games give C:\Games\).
+std::string EnterFolder(std::string_view path_box, std::string_view caption);
+
+}  // namespace vandrel
