@@ -2,7 +2,17 @@
 
 #include <shellapi.h>
 
+#include <dbt.h>
+
 #include "app/message_captions.h"
+#include "browser/drives.h"
+#include "browser/folder_list.h"
+#include "browser/paths.h"
+#include "engine/folder_state.h"
+#include "engine/icon_delete.h"
+#include "engine/icon_install.h"
+#include "icons/get_big_icon_win32.h"
+#include "platform/win32/wide.h"
 
 namespace vandrel {
 
@@ -49,8 +59,10 @@ void TForm1::CreateComponents() {
   menu_button.on_click = [this] { SpeedButton_GeneralMenuClick(); };
 
   auto& path = Add({"GroupBoxPuth", K::kGroupBox, nullptr, Dock::kTop, 0, 0, 0, 45, "Путь"});
-  Add({"ComboBoxDrive", K::kComboBox, &path, Dock::kNone, 0, 0, 208, 200});
-  Add({"ButtonUP", K::kButton, &path, Dock::kNone, 212, 0, 24, 24, "", "На уровень Вверх"});
+  auto& drives = Add({"ComboBoxDrive", K::kComboBox, &path, Dock::kNone, 0, 0, 208, 200});
+  drives.on_change = [this] { ComboBoxDriveChange(); };
+  auto& up = Add({"ButtonUP", K::kButton, &path, Dock::kNone, 212, 0, 24, 24, "", "На уровень Вверх"});
+  up.on_click = [this] { ButtonUPClick(); };
   auto& path_box = Add({"PathFolder", K::kEdit, &path, Dock::kNone, 240, 1, 28, 22, "", "", ES_READONLY, false, true});
   (void)path_box;
   auto& refresh = Add({"ButtonRefresh", K::kButton, &path, Dock::kNone, 0, 0, 24, 24, "", "Обновить", 0, true});
@@ -62,7 +74,7 @@ void TForm1::CreateComponents() {
   auto& folders = Add({"GroupBox5", K::kGroupBox, &tab6, Dock::kFill, 0, 0, 0, 0, "Папки"});
   Add({"StatusBar2", K::kStatusBar, &folders, Dock::kBottom, 0, 0, 0, 19});
   auto& list = Add({"ListViewList", K::kListView, &folders, Dock::kFill, 0, 0, 0, 0, "", "",
-                    LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS});
+                    LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS});
   ListView_SetExtendedListViewStyle(list.hwnd(), LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   list.AddColumn("", 200);
 
@@ -78,8 +90,9 @@ void TForm1::CreateComponents() {
 
   auto& tip = Add({"GroupBox2", K::kGroupBox, &work, Dock::kTop, 0, 0, 0, 48, "Описание к папке"});
   Add({"EditInfoTip", K::kEdit, &tip, Dock::kNone, 0, 1, 81, 22, "", "", 0, false, true});
-  Add({"ButtonGetInfo", K::kButton, &tip, Dock::kNone, 0, 0, 75, 24, "Инфо",
-       "Получить описание к папке из ее названия", 0, true});
+  auto& get_info = Add({"ButtonGetInfo", K::kButton, &tip, Dock::kNone, 0, 0, 75, 24, "Инфо",
+                        "Получить описание к папке из ее названия", 0, true});
+  get_info.on_click = [this] { ButtonGetInfoClick(); };
 
   auto& source = Add({"GroupBox3", K::kGroupBox, &work, Dock::kTop, 0, 0, 0, 75, "Источник иконки"});
   Add({"EditIconFile", K::kEdit, &source, Dock::kNone, 0, 1, 90, 22, "", "", ES_READONLY, false, true});
@@ -95,7 +108,8 @@ void TForm1::CreateComponents() {
   ::SendMessageW(copy.hwnd(), BM_SETCHECK, BST_CHECKED, 0);
 
   auto& tab3 = Add({"TabControl3", K::kTabControl, &work, Dock::kTop, 0, 0, 0, 35});
-  Add({"ButtonChangeIcon", K::kButton, &tab3, Dock::kFill, 0, 0, 0, 0, "Изменить", "Изменить иконку папки"});
+  auto& change = Add({"ButtonChangeIcon", K::kButton, &tab3, Dock::kFill, 0, 0, 0, 0, "Изменить", "Изменить иконку папки"});
+  change.on_click = [this] { ButtonChangeIconClick(); };
 
   auto& log = Add({"GroupBox6", K::kGroupBox, &work, Dock::kFill, 0, 0, 0, 0, "Журнал Desktop.ini"});
   auto& progress = Add({"ProgressBar1", K::kProgressBar, &log, Dock::kBottom, 0, 0, 0, 17});
@@ -128,6 +142,8 @@ void TForm1::CreateComponents() {
     item.auto_check = true;
   }
   Get<MenuItem>("IconSmallMenu").SetChecked(true);
+  Get<MenuItem>("IconSmallMenu").on_click = [this] { SetListViewIconSize(false); };
+  Get<MenuItem>("IconBigMenu").on_click = [this] { SetListViewIconSize(true); };
   AddMenuItem(general, "N3", "-", MenuItem::Type::kSeparator);
   auto& refresh_item = AddMenuItem(general, "RefreshListMenu", "Обновить");
   refresh_item.shortcut = "F5";
@@ -149,9 +165,13 @@ void TForm1::CreateComponents() {
 
   // The folder list's context menu and the icon box's.
   auto& file_list = AddPopupMenu("PopupMenuFileList");
-  AddMenuItem(file_list, "RefreshIconMenu", "Обновить").glyph = 6;
+  auto& refresh_icon = AddMenuItem(file_list, "RefreshIconMenu", "Обновить");
+  refresh_icon.glyph = 6;
+  refresh_icon.on_click = [this] { RefreshIconMenuClick(); };
   AddMenuItem(file_list, "N2", "-", MenuItem::Type::kSeparator);
-  AddMenuItem(file_list, "IconDeleteMenu", "Удалить иконку").glyph = 3;
+  auto& remove = AddMenuItem(file_list, "IconDeleteMenu", "Удалить иконку");
+  remove.glyph = 3;
+  remove.on_click = [this] { IconDeleteMenuClick(); };
   auto& icon_menu = AddPopupMenu("PopupMenuIcon");
   AddMenuItem(icon_menu, "AddIconMenu", "Добавить иконку");  // does nothing, as designed
   AddMenuItem(icon_menu, "SaveIconMenu", "Сохранить иконку");
@@ -183,6 +203,11 @@ void TForm1::FormCreate() {
   // The folder list sees every message first to keep its scroll bars as set.
   list_subclassed_ = ::SetWindowSubclass(Get<ui::Control>("ListViewList").hwnd(), &TForm1::ListViewWndProc, 1,
                                          reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+  // The list shares the shell's system image lists; it never destroys them.
+  SetListViewIconSize(false);
+  getDrive();
+  // The settings are read here once the settings store exists.
+  ComboBoxDriveChange();
   Relayout();
   CenterOnDesktop();
   ui::ProcessMessages();
@@ -192,9 +217,32 @@ void TForm1::FormShow() { Get<ui::Control>("StatusBar2").SetPanelText(0, Message
 
 void TForm1::FormActivate() {
   ::DragAcceptFiles(hwnd(), TRUE);
-  // The folder named on the command line; listing and selecting it comes
-  // with the folder list.
   command_line_folder_ = FolderArgument(arguments_);
+  if (!command_line_folder_) return;
+  ui::ProcessMessages();
+  try {
+    OpenCommandLineFolder();
+  } catch (...) {
+    // A folder that cannot be opened leaves the window as it is.
+  }
+}
+
+void TForm1::OpenCommandLineFolder() {
+  const std::string& path = *command_line_folder_;
+  if (!fs_.FolderExists(path)) return;
+  SelectDriveFromPath(path);
+  Get<ui::Control>("PathFolder").SetProperty("Text", CommandLineParent(path));
+  ScanAndAddFoldersToListView(CollapseBackslashes(Get<ui::Control>("PathFolder").GetProperty("Text")));
+  const std::string name = CommandLineName(path);
+  HWND list = Get<ui::Control>("ListViewList").hwnd();
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  const int count = ListView_GetItemCount(list);
+  for (int i = 0; i < count; ++i) {
+    if (shell_.ToUpperUserLocale(ItemCaption(i)) != shell_.ToUpperUserLocale(name)) continue;
+    ListView_SetItemState(list, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_EnsureVisible(list, i, FALSE);
+    break;
+  }
 }
 
 void TForm1::FormClose() {
@@ -249,9 +297,6 @@ void TForm1::MenuItem1Click() {
 
 void TForm1::RefreshListMenuClick() { MenuItem1Click(); }
 
-void TForm1::ButtonRefreshClick() {
-  // Listing the path box's folder again comes with the folder list.
-}
 
 bool TForm1::FormMouseWheel(int wheel_delta) {
   POINT p;
@@ -266,6 +311,300 @@ bool TForm1::FormMouseWheel(int wheel_delta) {
   return true;
 }
 
+std::string TForm1::Captions::Caption(std::string_view item) const { return form_.MessageCaption(item); }
+
+EngineServices TForm1::Services() {
+  return EngineServices{fs_, ansi_, shell_, *prompts_, captions_, loader_, [] { ui::ProcessMessages(); }};
+}
+
+int TForm1::SelectedItem() const {
+  return ListView_GetNextItem(const_cast<TForm1*>(this)->Get<ui::Control>("ListViewList").hwnd(), -1, LVNI_SELECTED);
+}
+
+std::string TForm1::ItemCaption(int item) const {
+  wchar_t text[MAX_PATH * 4] = {};
+  ListView_GetItemText(const_cast<TForm1*>(this)->Get<ui::Control>("ListViewList").hwnd(), item, 0, text,
+                       static_cast<int>(std::size(text)));
+  return Narrow(text);
+}
+
+void TForm1::ClearTarget(bool clear_status, bool clear_tip) {
+  if (clear_status) Get<ui::Control>("StatusBar").SetPanelText(0, "", true);
+  Get<ui::Control>("ImageFolder").SetIcon(nullptr);
+  Get<ui::Control>("ImageIcon").SetIcon(nullptr);
+  Get<ui::Control>("EditIconFile").SetProperty("Text", "");
+  Get<ui::Control>("EditFolder").SetProperty("Text", "");
+  if (clear_tip) Get<ui::Control>("EditInfoTip").SetProperty("Text", "");
+}
+
+void TForm1::getDrive() {
+  HWND box = Get<ui::Control>("ComboBoxDrive").hwnd();
+  ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
+  for (char letter = 'a'; letter <= 'z'; ++letter) {
+    const std::wstring root = Widen(std::string(1, letter) + ":\\");
+    const UINT type = ::GetDriveTypeW(root.c_str());
+    if (type != DRIVE_REMOVABLE && type != DRIVE_FIXED) continue;
+    const std::wstring entry = Widen(DriveEntryText(letter, GetDriveVolume(letter)));
+    ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  }
+  ::SendMessageW(box, CB_SETCURSEL, 0, 0);
+}
+
+std::string TForm1::GetDriveVolume(char drive) {
+  wchar_t name[MAX_PATH + 1] = {};
+  const std::wstring root = Widen(std::string(1, drive) + ":\\");
+  if (!::GetVolumeInformationW(root.c_str(), name, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) return {};
+  return Narrow(name);
+}
+
+void TForm1::ComboBoxDriveChange() {
+  ClearTarget(true, false);
+  const std::string entry = Get<ui::Control>("ComboBoxDrive").GetProperty("Text");
+  const std::string root = std::string(DrivePart(entry)) + "\\";
+  Get<ui::Control>("PathFolder").SetProperty("Text", root);
+  ScanAndAddFoldersToListView(root);
+  ui::ProcessMessages();
+}
+
+void TForm1::SelectDriveFromPath(const std::string& path) {
+  HWND box = Get<ui::Control>("ComboBoxDrive").hwnd();
+  std::vector<std::string> entries;
+  const int count = static_cast<int>(::SendMessageW(box, CB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    std::wstring text(static_cast<std::size_t>(::SendMessageW(box, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+    ::SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(text.size() - 1);
+    entries.push_back(Narrow(text));
+  }
+  const DriveChoice choice = vandrel::SelectDriveFromPath(entries, path);
+  if (choice.index) {
+    ::SendMessageW(box, CB_SETCURSEL, *choice.index, 0);
+    return;
+  }
+  const std::wstring entry = Widen(DriveEntryText(choice.letter, GetDriveVolume(choice.letter)));
+  const LRESULT added = ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  ::SendMessageW(box, CB_SETCURSEL, added, 0);
+}
+
+void TForm1::ButtonUPClick() {
+  ClearTarget(true, true);
+  auto& path_box = Get<ui::Control>("PathFolder");
+  const std::string p = path_box.GetProperty("Text");
+  if (IsAtDriveRoot(p)) return;
+  path_box.SetProperty("Text", GetParentDir(fs_, CollapseBackslashes(p), [this](const std::string& t) {
+                         return shell_.ToUpperUserLocale(t);
+                       }));
+  ScanAndAddFoldersToListView(CollapseBackslashes(path_box.GetProperty("Text")));
+  ui::ProcessMessages();
+}
+
+void TForm1::ScanAndAddFoldersToListView(const std::string& path) {
+  HWND list = Get<ui::Control>("ListViewList").hwnd();
+  ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  ListView_DeleteAllItems(list);
+  item_paths_.clear();
+  try {
+    const std::vector<ListedFolder> folders = ListFolders(fs_, path);
+    item_paths_.reserve(folders.size());
+    for (const ListedFolder& f : folders) {
+      // One shell lookup per folder: its index in the system image list.
+      SHFILEINFOW info{};
+      ::SHGetFileInfoW(Widen(f.full_path).c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX);
+      std::wstring caption = Widen(f.caption);
+      LVITEMW item{};
+      item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+      item.iItem = static_cast<int>(item_paths_.size());
+      item.pszText = caption.data();
+      item.iImage = info.iIcon;
+      item.lParam = static_cast<LPARAM>(item_paths_.size());
+      item_paths_.push_back(f.full_path);
+      ListView_InsertItem(list, &item);
+    }
+  } catch (...) {
+    ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    throw;
+  }
+  ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  SelectFirstItem();
+  auto& counter = Get<ui::Control>("StatusBar2");
+  counter.SetPanelText(0, MessageCaption("LangElements"), true);
+  counter.SetPanelText(1, std::to_string(item_paths_.size()));
+  ui::ProcessMessages();
+}
+
+void TForm1::SelectFirstItem() {
+  HWND list = Get<ui::Control>("ListViewList").hwnd();
+  if (ListView_GetItemCount(list) == 0) return;
+  ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(list, 0, TRUE);
+}
+
+void TForm1::SetListViewIconSize(bool large) {
+  // The shell's own lists, shared: the list never destroys them.
+  SHFILEINFOW info{};
+  const auto list = reinterpret_cast<HIMAGELIST>(
+      ::SHGetFileInfoW(L"", 0, &info, sizeof info, SHGFI_SYSICONINDEX | (large ? 0 : SHGFI_SMALLICON)));
+  if (list == nullptr) return;
+  HWND view = Get<ui::Control>("ListViewList").hwnd();
+  ListView_SetImageList(view, list, LVSIL_SMALL);
+  ListView_SetImageList(view, list, LVSIL_NORMAL);
+}
+
+void TForm1::ListViewListDblClick() {
+  const int current = SelectedItem();
+  if (current < 0) return;
+  ClearTarget(true, true);
+  auto& path_box = Get<ui::Control>("PathFolder");
+  path_box.SetProperty("Text", EnterFolder(path_box.GetProperty("Text"), ItemCaption(current)));
+  ScanAndAddFoldersToListView(CollapseBackslashes(path_box.GetProperty("Text")));
+  SelectFirstItem();
+  ui::ProcessMessages();
+}
+
+void TForm1::ButtonRefreshClick() {
+  ClearTarget(true, true);
+  RefreshIconMenuClick();
+}
+
+void TForm1::RefreshIconMenuClick() {
+  RestGeneralMenuButton();
+  ClearTarget(false, true);
+  const std::string box = Get<ui::Control>("PathFolder").GetProperty("Text");
+  if (box.empty()) return;
+  const std::string p = CollapseBackslashes(box);
+  if (!fs_.FolderExists(p)) return;  // the list keeps what it showed
+  ScanAndAddFoldersToListView(p);
+  ui::ProcessMessages();
+}
+
+void TForm1::ShowFolderIcon(const std::string& icon_source, const std::string& folder) {
+  Get<ui::Control>("ImageFolder").SetIcon(GetShellIcon(folder).release());
+  Get<ui::Control>("ImageIcon").SetIcon(icon_source.empty() ? nullptr : GetShellIcon(icon_source).release());
+}
+
+void TForm1::UpdateFormState() {
+  const int item = SelectedItem();
+  auto enable = [this](const char* name, bool on) { Get<ui::Control>(name).SetEnabled(on); };
+  if (item < 0 || static_cast<std::size_t>(item) >= item_paths_.size()) {
+    ClearTarget(false, true);
+    Get<ui::Control>("MemoLog").SetProperty("Text", "");
+    for (const char* box : {"CheckBoxSys", "CheckBoxHide", "CheckBoxReadOnly"})
+      ::SendMessageW(Get<ui::Control>(box).hwnd(), BM_SETCHECK, BST_UNCHECKED, 0);
+    for (const char* name : {"ButtonBrowseIcon", "ButtonGetInfo", "ButtonChangeIcon", "CheckBoxCopyIcon"})
+      enable(name, false);
+    return;
+  }
+  Get<ui::Control>("ImageFolder").SetIcon(nullptr);
+  Get<ui::Control>("ImageIcon").SetIcon(nullptr);
+  enable("ButtonBrowseIcon", true);
+  enable("ButtonGetInfo", true);
+  EngineServices s = Services();
+  const FormState state = ReadFormState(s, item_paths_[static_cast<std::size_t>(item)],
+                                        Get<ui::Control>("PathFolder").GetProperty("Text"), ItemCaption(item));
+  auto check = [this](const char* name, bool on) {
+    ::SendMessageW(Get<ui::Control>(name).hwnd(), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  };
+  check("CheckBoxReadOnly", state.attributes.read_only);
+  check("CheckBoxHide", state.attributes.hidden);
+  check("CheckBoxSys", state.attributes.system);
+  Get<ui::Control>("EditFolder").SetProperty("Text", state.icon.folder);
+  Get<ui::Control>("SpinEditIcon").SetSpinValue(state.icon.icon_index);
+  Get<ui::Control>("EditInfoTip").SetProperty("Text", state.icon.tip);
+  Get<ui::Control>("EditIconFile").SetProperty("Text", state.icon.icon_source);
+  ShowFolderIcon(state.icon.icon_source, state.icon.folder);
+  if (state.icon.has_desktop_ini) Get<ui::Control>("StatusBar").SetPanelText(0, "", true);
+  // The log box shows Windows line ends.
+  Get<ui::Control>("MemoLog").SetProperty("Text", state.log.value_or(""));
+  switch (state.source_kind) {
+    case SourceKind::kNone:
+      enable("SpinEditIcon", false);
+      enable("ButtonSaveIcon", false);
+      enable("CheckBoxCopyIcon", false);
+      break;
+    case SourceKind::kExecutable:
+      enable("SpinEditIcon", true);
+      enable("ButtonSaveIcon", true);
+      enable("CheckBoxCopyIcon", true);
+      break;
+    case SourceKind::kIco:
+      enable("SpinEditIcon", false);
+      enable("CheckBoxCopyIcon", true);
+      enable("ButtonSaveIcon", false);
+      break;
+    case SourceKind::kOther:
+      break;
+  }
+}
+
+void TForm1::getIcon() {
+  const int item = SelectedItem();
+  if (item < 0 || static_cast<std::size_t>(item) >= item_paths_.size()) return;
+  EngineServices s = Services();
+  const FolderIconInfo info = GetIcon(s, item_paths_[static_cast<std::size_t>(item)]);
+  Get<ui::Control>("EditFolder").SetProperty("Text", info.folder);
+  Get<ui::Control>("SpinEditIcon").SetSpinValue(info.icon_index);
+  Get<ui::Control>("EditInfoTip").SetProperty("Text", info.tip);
+  Get<ui::Control>("EditIconFile").SetProperty("Text", info.icon_source);
+  ShowFolderIcon(info.icon_source, info.folder);
+  if (info.has_desktop_ini) Get<ui::Control>("StatusBar").SetPanelText(0, "", true);
+}
+
+void TForm1::ButtonGetInfoClick() {
+  const std::string folder = Get<ui::Control>("EditFolder").GetProperty("Text");
+  if (folder.empty()) return;
+  Get<ui::Control>("EditInfoTip").SetProperty("Text", InfoTipFromFolder(folder));
+  ui::ProcessMessages();
+  if (Get<ui::Control>("EditIconFile").GetProperty("Text").empty()) return;
+  auto& change = Get<ui::Control>("ButtonChangeIcon");
+  change.SetEnabled(true);
+  ::SendMessageW(hwnd(), DM_SETDEFID, static_cast<WPARAM>(::GetDlgCtrlID(change.hwnd())), 0);
+  change.Focus();
+}
+
+void TForm1::RefreshAfterChange() {
+  SelectFirstItem();
+  Get<ui::Control>("ListViewList").Focus();
+  getIcon();
+  ui::ProcessMessages();
+  try {
+    EngineServices s = Services();
+    Get<ui::Control>("MemoLog")
+        .SetProperty("Text", ReadLogText(s, Get<ui::Control>("EditFolder").GetProperty("Text") + "Desktop.ini")
+                                 .value_or(""));
+  } catch (...) {
+    // The log box is a view; a file that cannot be read leaves it empty.
+  }
+  ui::ProcessMessages();
+  ButtonRefreshClick();
+  ui::ProcessMessages();
+}
+
+void TForm1::ButtonChangeIconClick() {
+  Get<ui::Control>("StatusBar").SetPanelText(0, "", true);
+  const int item = SelectedItem();
+  ChangeRequest request;
+  request.has_selection = item >= 0;
+  if (request.has_selection) request.caption = ItemCaption(item);
+  request.install.folder = Get<ui::Control>("EditFolder").GetProperty("Text");
+  request.install.source = Get<ui::Control>("EditIconFile").GetProperty("Text");
+  request.install.index = Get<ui::Control>("SpinEditIcon").SpinValue();
+  request.install.tip = Get<ui::Control>("EditInfoTip").GetProperty("Text");
+  request.install.copy =
+      ::SendMessageW(Get<ui::Control>("CheckBoxCopyIcon").hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  EngineServices s = Services();
+  const ChangeResult result = vandrel::ButtonChangeIconClick(s, request, [this] { RefreshAfterChange(); });
+  if (!result.status.empty()) Get<ui::Control>("StatusBar").SetPanelText(0, result.status, true);
+}
+
+void TForm1::IconDeleteMenuClick() {
+  RestGeneralMenuButton();
+  EngineServices s = Services();
+  const RemoveResult result =
+      vandrel::IconDeleteMenuClick(s, Get<ui::Control>("EditFolder").GetProperty("Text"),
+                                   Get<ui::Control>("EditIconFile").GetProperty("Text"), [this] { RefreshAfterChange(); });
+  if (!result.status.empty()) Get<ui::Control>("StatusBar").SetPanelText(0, result.status, true);
+}
+
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_MOUSEMOVE:
@@ -276,6 +615,34 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       break;
     case WM_CONTEXTMENU:
       return 0;  // right clicks on the background open nothing
+    case WM_DEVICECHANGE: {
+      const LRESULT r = ui::Form::HandleMessage(msg, wp, lp);
+      if (wp == DBT_DEVICEARRIVAL) {
+        wchar_t roots[4] = {};
+        if (::GetLogicalDriveStringsW(3, roots) != 0) getDrive();
+      } else if (wp == DBT_DEVICEREMOVECOMPLETE) {
+        getDrive();
+      }
+      return r;
+    }
+    case WM_NOTIFY: {
+      const auto* hdr = reinterpret_cast<const NMHDR*>(lp);
+      if (hdr->hwndFrom != Get<ui::Control>("ListViewList").hwnd()) break;
+      if (hdr->code == LVN_ITEMCHANGED) {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(lp);
+        if ((change->uChanged & LVIF_STATE) && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED))
+          UpdateFormState();
+      } else if (hdr->code == NM_CLICK) {
+        UpdateFormState();
+      } else if (hdr->code == NM_DBLCLK) {
+        ListViewListDblClick();
+      } else if (hdr->code == NM_RCLICK) {
+        POINT p;
+        ::GetCursorPos(&p);
+        Get<ui::PopupMenu>("PopupMenuFileList").Popup(p.x, p.y);
+      }
+      return 0;
+    }
     default:
       break;
   }

@@ -7,8 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "app/message_captions.h"
 #include "app/startup.h"
+#include "engine/engine_services.h"
+#include "platform/win32/win32_ansi_codec.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_resource_loader.h"
+#include "platform/win32/win32_shell.h"
 #include "ui/ui.h"
+#include "ui/window_prompts.h"
 
 namespace vandrel {
 
@@ -33,6 +40,30 @@ class TForm1 final : public ui::Form {
   bool FormMouseWheel(int wheel_delta);  // true when handled
   void RestGeneralMenuButton();
 
+  // The folder browser.
+  void getDrive();
+  static std::string GetDriveVolume(char drive);
+  void ComboBoxDriveChange();
+  void SelectDriveFromPath(const std::string& path);
+  void ButtonUPClick();
+  void ScanAndAddFoldersToListView(const std::string& path);
+  void SetListViewIconSize(bool large);
+  void ListViewListDblClick();
+  void ButtonRefreshClick();
+  void RefreshIconMenuClick();
+
+  // The engine in the window.
+  void UpdateFormState();
+  void getIcon();
+  void ButtonGetInfoClick();
+  void ButtonChangeIconClick();
+  void IconDeleteMenuClick();
+
+  // Questions and messages; tests answer them from a script.
+  void set_prompts(Prompts* prompts) { prompts_ = prompts ? prompts : &window_prompts_; }
+  // The full path of each listed folder, by item index.
+  const std::vector<std::string>& item_paths() const { return item_paths_; }
+
   // Set by the program: shows the About window modally.
   std::function<void()> show_about;
 
@@ -47,12 +78,36 @@ class TForm1 final : public ui::Form {
 
  private:
   void CreateComponents();
+  EngineServices Services();
+  int SelectedItem() const;
+  std::string ItemCaption(int item) const;
+  void ClearTarget(bool clear_status, bool clear_tip);
+  void ShowFolderIcon(const std::string& icon_source, const std::string& folder);
+  void SelectFirstItem();
+  void RefreshAfterChange();
+  void OpenCommandLineFolder();
   void SetGlyph(const char* button, const wchar_t* resource);
   std::vector<HICON> glyphs_;
-  void ButtonRefreshClick();
 
   static LRESULT CALLBACK ListViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
 
+  class Captions final : public MessageCaptions {
+   public:
+    explicit Captions(TForm1& form) : form_(form) {}
+    std::string Caption(std::string_view item) const override;
+
+   private:
+    TForm1& form_;
+  };
+
+  Win32FileSystem fs_;
+  Win32AnsiCodec ansi_;
+  Win32Shell shell_;
+  Win32ResourceLoader loader_;
+  ui::WindowPrompts window_prompts_;
+  Prompts* prompts_ = &window_prompts_;
+  Captions captions_{*this};
+  std::vector<std::string> item_paths_;
   std::vector<std::string> arguments_;
   bool show_horz_scroll_ = false;
   bool show_vert_scroll_ = true;

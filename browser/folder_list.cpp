@@ -34,6 +34,14 @@ bool IsListedFolder(std::string_view name, std::uint32_t attributes) {
   return !IsSystemOrHiddenFolder(name);
 }
 
+std::vector<ListedFolder> ListFolders(FileSystem& fs, std::string_view path) {
+  const std::string dir = ListingDirectory(path);
+  std::vector<ListedFolder> out;
+  for (const FolderEntry& e : fs.ListFolder(dir))
+    if (IsListedFolder(e.name, e.attributes)) out.push_back(ListedFolder{e.name, dir + e.name});
+  return out;
+}
+
 std::string EnterFolder(std::string_view path_box, std::string_view caption) {
   std::string path(path_box);
   if (path.empty() || path.back() != '\\') path += '\\';

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace vandrel {
 
 // One of the 16 names that are never listed, letters A-Z matched without case.
@@ -17,6 +19,14 @@ std::string ListingDirectory(std::string_view path);
 // Whether a search entry becomes a list item: a folder, neither hidden nor
 // system, not "." or "..", and not a never-listed name.
 bool IsListedFolder(std::string_view name, std::uint32_t attributes);
+
+struct ListedFolder {
+  std::string caption;    // the folder's name
+  std::string full_path;  // the listing directory and the name, no trailing backslash
+};
+
+// The sub-folders of `path` that the list shows, in the search's own order.
+std::vector<ListedFolder> ListFolders(FileSystem& fs, std::string_view path);
 
 // The path box after double-clicking `caption`: one backslash between them
 // and one at the end (C: and Games give C:\Games\).

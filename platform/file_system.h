@@ -43,9 +43,19 @@ inline constexpr std::uint32_t kAttrDirectory = 0x10;
 inline constexpr std::uint32_t kAttrArchive = 0x20;
 inline constexpr std::uint32_t kAttrNormal = 0x80;
 
+struct FolderEntry {
+  std::string name;
+  std::uint32_t attributes = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
+
+  // The entries of a folder (its path ends with a backslash) in the order
+  // the search returns them, hidden and system ones included, "." and ".."
+  // too where the system gives them; empty when it cannot be searched.
+  virtual std::vector<FolderEntry> ListFolder(const std::string& directory) = 0;
 
   // The attribute bits of a file or folder; nullopt when they cannot be read.
   virtual std::optional<std::uint32_t> GetAttributes(const std::string& path) = 0;

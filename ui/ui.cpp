@@ -683,6 +683,7 @@ void Form::Dispatch(WPARAM wp, LPARAM lp) {
                        (code == STN_CLICKED && (c->kind_ == ComponentKind::kLabel || c->kind_ == ComponentKind::kImage));
     if (click && c->on_click) c->on_click();
     if (code == EN_CHANGE && c->kind_ == ComponentKind::kSpinEdit && c->on_change) c->on_change();
+    if (code == CBN_SELCHANGE && c->kind_ == ComponentKind::kComboBox && c->on_change) c->on_change();
     return;
   }
 }

@@ -1,5 +1,6 @@
 #include "platform/posix/posix_file_system.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,6 +47,19 @@ std::string DirectoryOf(const std::string& path) {
 }
 
 }  // namespace
+
+std::vector<FolderEntry> PosixFileSystem::ListFolder(const std::string& directory) {
+  std::vector<FolderEntry> entries;
+  DIR* dir = ::opendir(directory.empty() ? "." : directory.c_str());
+  if (dir == nullptr) return entries;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string name = e->d_name;
+    if (auto bits = GetAttributes(directory + (directory.empty() || directory.back() == '/' ? "" : "/") + name))
+      entries.push_back(FolderEntry{name, *bits});
+  }
+  ::closedir(dir);
+  return entries;
+}
 
 std::optional<std::uint32_t> PosixFileSystem::GetAttributes(const std::string& path) {
   struct stat st {};

@@ -9,6 +9,7 @@ namespace vandrel {
 
 class PosixFileSystem final : public FileSystem {
  public:
+  std::vector<FolderEntry> ListFolder(const std::string& directory) override;
   std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool FileExists(const std::string& path) override;

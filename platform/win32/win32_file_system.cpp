@@ -43,6 +43,20 @@ UniqueHandle OpenExisting(const std::wstring& path) {
 }  // namespace
 
 
+std::vector<FolderEntry> Win32FileSystem::ListFolder(const std::string& directory) {
+  std::vector<FolderEntry> entries;
+  WIN32_FIND_DATAW fd;
+  // Basic information without short names, fetched in large batches.
+  HANDLE h = ::FindFirstFileExW(ToWinPath(directory + "*.*").c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
+                                nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (h == INVALID_HANDLE_VALUE) return entries;
+  do {
+    entries.push_back(FolderEntry{Narrow(fd.cFileName), fd.dwFileAttributes});
+  } while (::FindNextFileW(h, &fd));
+  ::FindClose(h);
+  return entries;
+}
+
 std::optional<std::uint32_t> Win32FileSystem::GetAttributes(const std::string& path) {
   const DWORD a = ::GetFileAttributesW(ToWinPath(path).c_str());
   if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;

@@ -7,6 +7,7 @@ namespace vandrel {
 
 class Win32FileSystem final : public FileSystem {
  public:
+  std::vector<FolderEntry> ListFolder(const std::string& directory) override;
   std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool FileExists(const std::string& path) override;

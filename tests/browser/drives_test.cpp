@@ -69,5 +69,23 @@ TEST(FolderList, NamesNeverListedAndThePathBoxJoins) {
   EXPECT_EQ(EnterFolder("C:", "Games"), "C:\\Games\\");
 }
 
+TEST(FolderList, ListsOnlyVisibleFoldersWithTheirFullPaths) {
+  testing::FakeFileSystem fs;
+  for (const char* f : {"D:", "D:\\Games", "D:\\Hidden", "D:\\System", "D:\\$RECYCLE.BIN", "D:\\.git", "D:\\Photos",
+                        "D:\\Photos\\2024"})
+    fs.folders.insert(f);
+  fs.files["D:\\notes.txt"] = {};
+  fs.attributes["D:\\Hidden"] = kAttrDirectory | kAttrHidden;
+  fs.attributes["D:\\System"] = kAttrDirectory | kAttrSystem;
+  std::vector<std::string> captions, paths;
+  for (const auto& f : ListFolders(fs, "D:")) {
+    captions.push_back(f.caption);
+    paths.push_back(f.full_path);
+  }
+  EXPECT_EQ(captions, (std::vector<std::string>{"Games", "Photos"}));
+  EXPECT_EQ(paths, (std::vector<std::string>{"D:\\Games", "D:\\Photos"}));
+  EXPECT_TRUE(ListFolders(fs, "D:\\Nowhere").empty());
+}
+
 }  // namespace
 }  // namespace vandrel

@@ -44,6 +44,19 @@ bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
   return a.size() < b.size();
 }
 
+std::vector<FolderEntry> FakeFileSystem::ListFolder(const std::string& directory) {
+  std::vector<FolderEntry> entries;
+  auto add = [&](const std::string& path) {
+    if (path.size() <= directory.size() || !EqualsAsciiNoCase(path.substr(0, directory.size()), directory)) return;
+    const std::string rest = path.substr(directory.size());
+    if (rest.find('\\') != std::string::npos) return;
+    entries.push_back(FolderEntry{rest, AttributesOf(path)});
+  };
+  for (const auto& f : folders) add(f);
+  for (const auto& [path, data] : files) add(path);
+  return entries;
+}
+
 std::optional<std::uint32_t> FakeFileSystem::GetAttributes(const std::string& path) {
   std::string p = path;
   if (p.size() > 3 && p.back() == '\\') p.pop_back();

@@ -29,6 +29,7 @@ class FakeFileSystem final : public FileSystem {
   std::vector<std::string>* log = &own_log;
   std::vector<std::string> own_log;
 
+  std::vector<FolderEntry> ListFolder(const std::string& directory) override;
   std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool FileExists(const std::string& path) override;

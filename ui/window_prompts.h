@@ -1,0 +1,15 @@
+// Prompts as message boxes owned by the program's active window.
+#pragma once
+
+#include "platform/prompts.h"
+
+namespace vandrel::ui {
+
+class WindowPrompts final : public Prompts {
+ public:
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text, const std::string& title) override;
+  bool Confirm(const std::string& text, const std::string& title) override;
+};
+
+}  // namespace vandrel::ui
