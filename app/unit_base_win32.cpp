@@ -121,10 +121,12 @@ void TForm1::CreateComponents() {
   SetGlyph("ButtonBrowseIcon", L"GLYPH_OPEN");
   SetGlyph("ButtonSaveIcon", L"GLYPH_SAVE");
 
+  // As in any status bar, the last panel reaches the right edge, so a long
+  // status text is not cut.
   auto& status = Get<ui::Control>("StatusBar");
-  status.SetPanels({50});
+  status.SetPanels({-1});
   auto& folder_status = Get<ui::Control>("StatusBar2");
-  folder_status.SetPanels({80, 130});
+  folder_status.SetPanels({80, -1});
 
   // The general menu, right-aligned, opened only from "≡".
   auto& general = AddPopupMenu("PopupMenuGeneral");
