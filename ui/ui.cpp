@@ -448,7 +448,7 @@ void Form::CreateWindowFor(Control& c, const ControlSpec& spec) {
     case ComponentKind::kButton: c.hwnd_ = make(0, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, text.c_str()); break;
     case ComponentKind::kSpeedButton: c.hwnd_ = make(0, L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_FLAT, text.c_str()); break;
     case ComponentKind::kCheckBox:
-      // Three-state unless the spec asks for another button type.
+      // Three-state unless the control asks for another button type.
       c.hwnd_ = make(0, L"BUTTON", WS_TABSTOP | ((spec.style & BS_TYPEMASK) ? 0 : BS_AUTO3STATE), text.c_str());
       break;
     case ComponentKind::kEdit: c.hwnd_ = make(WS_EX_CLIENTEDGE, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, L""); break;
