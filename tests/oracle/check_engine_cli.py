@@ -53,6 +53,14 @@ def main():
         r = cli("apply", win(a), "--icon", win(star), "--copy", "--index", "12")
         chk.expect(r.returncode == 0 and read(os.path.join(a, "star.ico")) == read(star), "the .ico was not copied")
         chk.expect(b"IconResource=star.ico,12\r\n" in read(os.path.join(a, "Desktop.ini")), "keys of a copied .ico")
+        # Wine keeps a file's DOS attributes in an extended attribute (and no
+        # read-only on folders): Desktop.ini and the copy are hidden and system.
+        for f in ("Desktop.ini", "star.ico"):
+            try:
+                dos = os.getxattr(os.path.join(a, f), "user.DOSATTRIB")
+            except OSError:
+                continue  # a file system without extended attributes keeps none
+            chk.expect(int(dos, 16) & 0x6 == 0x6, f"{f} is not hidden and system: {dos!r}")
         r = cli("apply", win(a), "--icon", win(moon), "--copy")
         chk.expect(not os.path.exists(os.path.join(a, "star.ico")), "the replaced copy is still there")
         chk.expect(os.path.exists(os.path.join(trash, "star.ico")), "the replaced copy is not in the trash")
