@@ -1,8 +1,11 @@
 #include "app/unit_base_win32.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <dbt.h>
+#include <windowsx.h>
 
 #include "app/message_captions.h"
 #include "browser/drives.h"
@@ -12,6 +15,11 @@
 #include "engine/icon_delete.h"
 #include "engine/icon_install.h"
 #include "icons/get_big_icon_win32.h"
+#include "icons/icon_extraction.h"
+#include "icons/icon_source.h"
+#include "platform/error.h"
+#include "platform/text.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
 
 namespace vandrel {
@@ -37,6 +45,11 @@ TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool por
 }
 
 TForm1::~TForm1() {
+  // The controls outlive this object by a moment: their procedures must not
+  // reach it any more.
+  FormClose();
+  ::RemoveWindowSubclass(Get<ui::Control>("EditIconFile").hwnd(), &TForm1::SourceBoxWndProc, 2);
+  ::RemoveWindowSubclass(Get<ui::Control>("SpinEditIcon").hwnd(), &TForm1::SpinEditWndProc, 3);
   for (HICON g : glyphs_) ::DestroyIcon(g);
 }
 
@@ -95,14 +108,20 @@ void TForm1::CreateComponents() {
   get_info.on_click = [this] { ButtonGetInfoClick(); };
 
   auto& source = Add({"GroupBox3", K::kGroupBox, &work, Dock::kTop, 0, 0, 0, 75, "Источник иконки"});
-  Add({"EditIconFile", K::kEdit, &source, Dock::kNone, 0, 1, 90, 22, "", "", ES_READONLY, false, true});
-  Add({"ButtonBrowseIcon", K::kButton, &source, Dock::kNone, 60, 0, 24, 24, "", "", 0, true});
+  auto& source_box = Add({"EditIconFile", K::kEdit, &source, Dock::kNone, 0, 1, 90, 22, "", "", ES_READONLY, false, true});
+  ::SetWindowSubclass(source_box.hwnd(), &TForm1::SourceBoxWndProc, 2, reinterpret_cast<DWORD_PTR>(this));
+  auto& browse = Add({"ButtonBrowseIcon", K::kButton, &source, Dock::kNone, 60, 0, 24, 24, "", "", 0, true});
+  browse.on_click = [this] { ButtonBrowseIconClick(); };
   auto& tab5 = Add({"TabControl5", K::kTabControl, &source, Dock::kNone, 0, 0, 54, 54, "", "", 0, true});
-  Add({"ImageIcon", K::kImage, &tab5, Dock::kFill});
+  auto& preview = Add({"ImageIcon", K::kImage, &tab5, Dock::kFill});
+  preview.on_click = [this] { ImageIconClick(); };
   auto& spin = Add({"SpinEditIcon", K::kSpinEdit, &source, Dock::kNone, 0, 31, 49, 22});
   spin.SetEnabled(false);
+  spin.on_change = [this] { SpinEditIconChange(); };
+  ::SetWindowSubclass(spin.hwnd(), &TForm1::SpinEditWndProc, 3, reinterpret_cast<DWORD_PTR>(this));
   auto& save = Add({"ButtonSaveIcon", K::kButton, &source, Dock::kNone, 53, 30, 24, 24});
   save.SetEnabled(false);
+  save.on_click = [this] { ButtonSaveIconClick(); };
   auto& copy = Add({"CheckBoxCopyIcon", K::kCheckBox, &source, Dock::kNone, 84, 33, 230, 17,
                     "Копировать иконку в папку", "Копировать иконку в папку назначения", BS_AUTOCHECKBOX});
   ::SendMessageW(copy.hwnd(), BM_SETCHECK, BST_CHECKED, 0);
@@ -168,15 +187,17 @@ void TForm1::CreateComponents() {
   // The folder list's context menu and the icon box's.
   auto& file_list = AddPopupMenu("PopupMenuFileList");
   auto& refresh_icon = AddMenuItem(file_list, "RefreshIconMenu", "Обновить");
-  refresh_icon.glyph = 6;
+  refresh_icon.SetGlyph(L"GLYPH_REFRESH");
   refresh_icon.on_click = [this] { RefreshIconMenuClick(); };
   AddMenuItem(file_list, "N2", "-", MenuItem::Type::kSeparator);
   auto& remove = AddMenuItem(file_list, "IconDeleteMenu", "Удалить иконку");
-  remove.glyph = 3;
+  remove.SetGlyph(L"GLYPH_REMOVE");
   remove.on_click = [this] { IconDeleteMenuClick(); };
   auto& icon_menu = AddPopupMenu("PopupMenuIcon");
   AddMenuItem(icon_menu, "AddIconMenu", "Добавить иконку");  // does nothing, as designed
-  AddMenuItem(icon_menu, "SaveIconMenu", "Сохранить иконку");
+  auto& save_icon = AddMenuItem(icon_menu, "SaveIconMenu", "Сохранить иконку");
+  save_icon.SetGlyph(L"GLYPH_SAVE");
+  save_icon.on_click = [this] { SaveIconMenuClick(); };
 
   // The texts of message boxes and status lines, translated like any caption.
   auto& captions = AddPopupMenu("PopupMenuLanguage");
@@ -235,16 +256,21 @@ void TForm1::OpenCommandLineFolder() {
   SelectDriveFromPath(path);
   Get<ui::Control>("PathFolder").SetProperty("Text", CommandLineParent(path));
   ScanAndAddFoldersToListView(CollapseBackslashes(Get<ui::Control>("PathFolder").GetProperty("Text")));
-  const std::string name = CommandLineName(path);
+  SelectItemNamed(CommandLineName(path), false);
+}
+
+void TForm1::SelectItemNamed(const std::string& name, bool else_first) {
   HWND list = Get<ui::Control>("ListViewList").hwnd();
   ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   const int count = ListView_GetItemCount(list);
-  for (int i = 0; i < count; ++i) {
-    if (shell_.ToUpperUserLocale(ItemCaption(i)) != shell_.ToUpperUserLocale(name)) continue;
-    ListView_SetItemState(list, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_EnsureVisible(list, i, FALSE);
-    break;
-  }
+  const std::string wanted = shell_.ToUpperUserLocale(name);
+  int found = -1;
+  for (int i = 0; i < count && found < 0; ++i)
+    if (shell_.ToUpperUserLocale(ItemCaption(i)) == wanted) found = i;
+  if (found < 0 && else_first && count > 0) found = 0;
+  if (found < 0) return;
+  ListView_SetItemState(list, found, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(list, found, FALSE);
 }
 
 void TForm1::FormClose() {
@@ -559,7 +585,7 @@ void TForm1::ButtonGetInfoClick() {
   if (Get<ui::Control>("EditIconFile").GetProperty("Text").empty()) return;
   auto& change = Get<ui::Control>("ButtonChangeIcon");
   change.SetEnabled(true);
-  ::SendMessageW(hwnd(), DM_SETDEFID, static_cast<WPARAM>(::GetDlgCtrlID(change.hwnd())), 0);
+  SetDefaultButton(&change);
   change.Focus();
 }
 
@@ -607,6 +633,287 @@ void TForm1::IconDeleteMenuClick() {
   if (!result.status.empty()) Get<ui::Control>("StatusBar").SetPanelText(0, result.status, true);
 }
 
+// ---------------------------------------------------------------- the icon source
+
+void TForm1::SetPreview(HICON icon) { Get<ui::Control>("ImageIcon").SetIcon(icon); }
+
+void TForm1::OfferChange() {
+  auto& change = Get<ui::Control>("ButtonChangeIcon");
+  Get<ui::Control>("CheckBoxCopyIcon").SetEnabled(true);
+  change.SetEnabled(true);
+  SetDefaultButton(&change);
+  if (::IsWindowVisible(change.hwnd()) && change.Enabled()) change.Focus();
+}
+
+void TForm1::ApplyIndexBox(const IndexBoxSetup& setup) {
+  auto& spin = Get<ui::Control>("SpinEditIcon");
+  spin.SetSpinRange(setup.min, setup.max);
+  spin.SetEnabled(setup.enabled);
+  Get<ui::Control>("ButtonSaveIcon").SetEnabled(setup.save_enabled);
+}
+
+void TForm1::EditIconFileClick() { ImageIconClick(); }
+void TForm1::ButtonBrowseIconClick() { ImageIconClick(); }
+
+void TForm1::ImageIconClick() {
+  auto& source = Get<ui::Control>("EditIconFile");
+  auto& spin = Get<ui::Control>("SpinEditIcon");
+  auto& dialog = Get<ui::Control>("OpenDialog");
+  FileDialog open;
+  open.kind = FileDialog::Kind::kOpen;
+  open.title = dialog.GetProperty("Title");
+  open.filter = dialog.GetProperty("Filter");
+  if (const std::optional<std::string> picked = prompts_->ChooseFile(open)) {
+    const std::string& path = *picked;
+    if (HasExtension(path, ".exe") || HasExtension(path, ".dll")) {
+      source.SetProperty("Text", path);
+      spin.SetSpinValue(0);
+      spin.SetSpinRange(0, 0);
+      const IndexBoxSetup setup = ChosenExecutableSetup(GetIconCountSimple(fs_, loader_, path));
+      spin.SetSpinRange(setup.min, setup.max);
+      if (setup.preview_index) SpinEditIconChange();
+      SetPreview(GetShellIcon(path).release());
+      Get<ui::Control>("StatusBar").SetPanelText(0, "", true);
+      spin.SetEnabled(true);
+      Get<ui::Control>("ButtonSaveIcon").SetEnabled(true);
+      Get<ui::Control>("CheckBoxCopyIcon").SetEnabled(true);
+    } else if (HasExtension(path, ".ico")) {
+      // The index box keeps its value: an .ico has only the one icon.
+      source.SetProperty("Text", path);
+      SetPreview(GetShellIcon(path).release());
+      spin.SetEnabled(false);
+      Get<ui::Control>("ButtonSaveIcon").SetEnabled(false);
+      Get<ui::Control>("CheckBoxCopyIcon").SetEnabled(true);
+    }
+  }
+  if (!source.GetProperty("Text").empty()) OfferChange();
+}
+
+std::string TForm1::ResolveShortcut(const std::string& lnk_file) {
+  Win32FileSystem fs;
+  if (!fs.FileExists(lnk_file)) return {};
+  // COM is up on the window's thread from the start; this keeps the call
+  // safe from any other thread too.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::string target;
+  {
+    ComPtr<IShellLinkW> link;
+    ComPtr<IPersistFile> file;
+    wchar_t path[MAX_PATH + 1] = {};
+    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid())) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.PutVoid())) &&
+        SUCCEEDED(file->Load(ToWinPath(lnk_file).c_str(), STGM_READ)) &&
+        link->GetPath(path, MAX_PATH, nullptr, SLGP_UNCPRIORITY) == S_OK) {
+      path[MAX_PATH] = L'\0';
+      target = Narrow(path);
+    }
+  }
+  if (SUCCEEDED(com)) ::CoUninitialize();
+  return target;
+}
+
+void TForm1::WMDropFiles(HDROP drop) {
+  // The drop is released however this ends.
+  struct Release {
+    HDROP drop;
+    ~Release() { ::DragFinish(drop); }
+  } release{drop};
+  if (::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 0) return;
+  // Only the first item counts; its whole path is read, however long.
+  const UINT length = ::DragQueryFileW(drop, 0, nullptr, 0);
+  if (length == 0) return;
+  std::wstring name(length + 1, L'\0');
+  if (::DragQueryFileW(drop, 0, name.data(), length + 1) == 0) return;
+  name.resize(length);
+  const std::string path = Narrow(name);
+  if (fs_.FolderExists(path)) {
+    DropFolder(path);
+  } else {
+    DropFile(path);
+  }
+}
+
+void TForm1::DropFolder(const std::string& path) {
+  HWND list = Get<ui::Control>("ListViewList").hwnd();
+  ListView_DeleteAllItems(list);
+  item_paths_.clear();
+  SelectDriveFromPath(path);
+  const std::string parent = CommandLineParent(path);
+  Get<ui::Control>("PathFolder").SetProperty("Text", parent);
+  ScanAndAddFoldersToListView(CollapseBackslashes(parent));
+  std::string_view folder = path;
+  if (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
+  SelectItemNamed(std::string(NamePart(folder)), true);
+}
+
+void TForm1::DropFile(std::string path) {
+  auto lower_extension = [](std::string_view p) {
+    std::string e(Extension(p));
+    for (char& c : e) c = AsciiLower(c);
+    return e;
+  };
+  std::string e = lower_extension(path);
+  if (e == ".lnk") {
+    path = ResolveShortcut(path);
+    if (path.empty() || !fs_.FileExists(path)) return;  // a shortcut to a folder is not a source
+    e = lower_extension(path);
+  }
+  if (e != ".exe" && e != ".dll" && e != ".ico") return;
+  Get<ui::Control>("EditIconFile").SetProperty("Text", path);
+  auto& spin = Get<ui::Control>("SpinEditIcon");
+  if (e == ".ico") {
+    UniqueIcon icon = GetShellIcon(path);
+    const bool shown = icon != nullptr;
+    SetPreview(icon.release());
+    spin.SetEnabled(false);
+    spin.SetSpinValue(0);
+    Get<ui::Control>("CheckBoxCopyIcon").SetEnabled(true);
+    Get<ui::Control>("ButtonSaveIcon").SetEnabled(false);
+    if (!shown) return;
+  } else {
+    spin.SetSpinValue(0);
+    const IndexBoxSetup setup = DroppedExecutableSetup(GetIconCountSimple(fs_, loader_, path));
+    ApplyIndexBox(setup);
+    if (setup.show_preview) {
+      Get<ui::Control>("CheckBoxCopyIcon").SetEnabled(true);
+      SetPreview(GetShellIcon(path).release());
+    } else {
+      SetPreview(nullptr);
+    }
+  }
+  OfferChange();
+  Get<ui::Control>("StatusBar").SetPanelText(0, "", true);
+}
+
+void TForm1::SpinEditIconChange() {
+  const std::string source(TrimControl(Get<ui::Control>("EditIconFile").GetProperty("Text")));
+  if (source.empty() || !fs_.FileExists(source)) {
+    SetPreview(nullptr);
+    return;
+  }
+  SetPreview(nullptr);
+  const int index = Get<ui::Control>("SpinEditIcon").SpinValue();
+  // ExtractIconW takes any index: a negative one names a resource id, as in
+  // an icon location.
+  HICON extracted = ::ExtractIconW(ui::Instance(), ToWinPath(source).c_str(), static_cast<UINT>(index));
+  if (extracted == nullptr || extracted == reinterpret_cast<HICON>(1)) return;
+  // 48 x 48 on a standard screen, sharp on a scaled one.
+  const int size = Scale(48);
+  HICON copy = static_cast<HICON>(::CopyImage(extracted, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE));
+  if (copy != nullptr) {
+    ::DestroyIcon(extracted);
+    SetPreview(copy);
+  } else {
+    SetPreview(extracted);
+  }
+}
+
+bool TForm1::SpinEditIconKeyDown(WPARAM key) {
+  switch (key) {
+    case VK_BACK: case VK_TAB: case VK_RETURN: case VK_ESCAPE: case VK_END: case VK_HOME:
+    case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN: case VK_DELETE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+LRESULT CALLBACK TForm1::SpinEditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  switch (msg) {
+    case WM_KEYDOWN:
+      if (!SpinEditIconKeyDown(wp)) return 0;
+      break;
+    case WM_CHAR:
+    case WM_PASTE:
+      return 0;  // nothing is typed into the index: it is stepped
+    default:
+      break;
+  }
+  return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK TForm1::SourceBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+  auto* form = reinterpret_cast<TForm1*>(self);
+  if (msg == WM_CONTEXTMENU) {
+    // The icon menu replaces the edit box's own.
+    return ::SendMessageW(form->hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), lp);
+  }
+  const LRESULT r = ::DefSubclassProc(hwnd, msg, wp, lp);
+  if (msg == WM_LBUTTONUP) {
+    try {
+      form->EditIconFileClick();
+    } catch (const std::exception& e) {
+      ui::ShowDefaultErrorReport(form->hwnd(), e.what());
+    } catch (...) {
+      ui::ShowDefaultErrorReport(form->hwnd(), nullptr);
+    }
+  }
+  return r;
+}
+
+void TForm1::ButtonSaveIconClick() {
+  const std::string source = Get<ui::Control>("EditIconFile").GetProperty("Text");
+  FileDialog save;
+  save.kind = FileDialog::Kind::kSave;
+  save.title = Get<ui::Control>("SavePictureDialog").GetProperty("Title");
+  save.filter = Get<ui::Control>("SavePictureDialog").GetProperty("Filter");
+  save.default_extension = "ico";
+  save.file_name = ProposedIconFileName(source);
+  const std::optional<std::string> target = prompts_->ChooseFile(save);
+  if (!target) return;
+  IconServices services{fs_, loader_, *prompts_, captions_};
+  try {
+    ExtractIconByIndex(services, source, *target, Get<ui::Control>("SpinEditIcon").SpinValue());
+  } catch (const Error& e) {
+    prompts_->ShowError(e.what(), MessageCaption("LangError"));
+  }
+}
+
+void TForm1::SaveIconMenuClick() {
+  const std::string source = Get<ui::Control>("EditIconFile").GetProperty("Text");
+  if (source.empty()) {
+    prompts_->ShowError(MessageCaption("LangTarget"), MessageCaption("LangError"));
+    return;
+  }
+  if (!HasExtension(source, ".ico")) return;  // executables are saved with the save button
+  SYSTEMTIME now;
+  ::GetLocalTime(&now);
+  wchar_t date[128] = {};
+  ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128, nullptr);
+  FileDialog save;
+  save.kind = FileDialog::Kind::kSave;
+  save.title = Get<ui::Control>("SavePictureDialog").GetProperty("Title");
+  save.filter = Get<ui::Control>("SavePictureDialog").GetProperty("Filter");
+  save.default_extension = "ico";
+  save.file_name = IconCopyFileName(Narrow(date), now.wHour, now.wMinute, now.wSecond);
+  ui::ProcessMessages();
+  const std::optional<std::string> target = prompts_->ChooseFile(save);
+  if (!target) return;
+  // A plain file with the time of saving; problems here are not reported. A
+  // copy that failed (the source itself picked as the target, a locked
+  // file) leaves the target alone.
+  try {
+    fs_.CopyFileOver(source, *target);
+  } catch (const Error&) {
+    ui::ProcessMessages();
+    return;
+  }
+  fs_.SetAttributes(*target, kAttrNormal);
+  UniqueHandle file(::CreateFileW(ToWinPath(*target).c_str(), FILE_WRITE_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                  nullptr));
+  if (file.valid()) {
+    // Two-second steps, as a DOS date and time stores it.
+    SYSTEMTIME stamp = now;
+    stamp.wSecond = static_cast<WORD>(stamp.wSecond & ~1);
+    stamp.wMilliseconds = 0;
+    FILETIME local, utc;
+    if (::SystemTimeToFileTime(&stamp, &local) && ::LocalFileTimeToFileTime(&local, &utc))
+      ::SetFileTime(file.get(), nullptr, nullptr, &utc);
+  }
+  ui::ProcessMessages();
+}
+
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_MOUSEMOVE:
@@ -615,8 +922,24 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEWHEEL:
       if (FormMouseWheel(GET_WHEEL_DELTA_WPARAM(wp))) return 0;
       break;
-    case WM_CONTEXTMENU:
-      return 0;  // right clicks on the background open nothing
+    case WM_CONTEXTMENU: {
+      // The source box and the preview share the icon menu; right clicks on
+      // the background open nothing.
+      const auto from = reinterpret_cast<HWND>(wp);
+      if (from == Get<ui::Control>("EditIconFile").hwnd() || from == Get<ui::Control>("ImageIcon").hwnd()) {
+        POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        if (lp == -1) {  // from the keyboard: at the control
+          RECT r;
+          ::GetWindowRect(from, &r);
+          p = POINT{r.left, r.bottom};
+        }
+        Get<ui::PopupMenu>("PopupMenuIcon").Popup(p.x, p.y);
+      }
+      return 0;
+    }
+    case WM_DROPFILES:
+      WMDropFiles(reinterpret_cast<HDROP>(wp));
+      return 0;
     case WM_DEVICECHANGE: {
       const LRESULT r = ui::Form::HandleMessage(msg, wp, lp);
       if (wp == DBT_DEVICEARRIVAL) {

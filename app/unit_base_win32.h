@@ -3,6 +3,9 @@
 // the Desktop.ini log, and the general menu behind "≡".
 #pragma once
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +13,7 @@
 #include "app/message_captions.h"
 #include "app/startup.h"
 #include "engine/engine_services.h"
+#include "icons/icon_source.h"
 #include "platform/win32/win32_ansi_codec.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_resource_loader.h"
@@ -59,6 +63,16 @@ class TForm1 final : public ui::Form {
   void ButtonChangeIconClick();
   void IconDeleteMenuClick();
 
+  // The icon source.
+  void ImageIconClick();
+  void EditIconFileClick();
+  void ButtonBrowseIconClick();
+  void WMDropFiles(HDROP drop);
+  static std::string ResolveShortcut(const std::string& lnk_file);
+  void SpinEditIconChange();
+  void ButtonSaveIconClick();
+  void SaveIconMenuClick();
+
   // Questions and messages; tests answer them from a script.
   void set_prompts(Prompts* prompts) { prompts_ = prompts ? prompts : &window_prompts_; }
   // The full path of each listed folder, by item index.
@@ -87,9 +101,20 @@ class TForm1 final : public ui::Form {
   void RefreshAfterChange();
   void OpenCommandLineFolder();
   void SetGlyph(const char* button, const wchar_t* resource);
+  void SelectItemNamed(const std::string& name, bool else_first);
+  void OfferChange();
+  void DropFolder(const std::string& path);
+  void DropFile(std::string path);
+  void SetPreview(HICON icon);
+  void ApplyIndexBox(const IndexBoxSetup& setup);
   std::vector<HICON> glyphs_;
 
   static LRESULT CALLBACK ListViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
+  // The source box opens the dialog on a click and the icon menu on a right
+  // click; the index box lets through only the keys that step or edit it.
+  static LRESULT CALLBACK SourceBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
+  static LRESULT CALLBACK SpinEditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
+  static bool SpinEditIconKeyDown(WPARAM key);  // true: the key reaches the box
 
   class Captions final : public MessageCaptions {
    public:

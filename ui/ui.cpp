@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <future>
 
 #include "app/spin_rules.h"
@@ -538,6 +539,54 @@ PopupMenu& Form::AddPopupMenu(const std::string& name) {
   return static_cast<PopupMenu&>(Add({name, ComponentKind::kPopupMenu}));
 }
 
+MenuItem::~MenuItem() {
+  if (glyph) ::DeleteObject(glyph);
+}
+
+void MenuItem::SetGlyph(const wchar_t* icon_resource) {
+  const int size = ::GetSystemMetrics(SM_CXSMICON);
+  HICON icon = static_cast<HICON>(::LoadImageW(g_instance, icon_resource, IMAGE_ICON, size, size, 0));
+  if (icon == nullptr) return;
+  // Menus draw 32-bit pre-multiplied bitmaps with their transparency.
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  HDC screen = ::GetDC(nullptr);
+  HBITMAP bitmap = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  ::ReleaseDC(nullptr, screen);
+  ICONINFO info{};
+  if (bitmap != nullptr && ::GetIconInfo(icon, &info)) {
+    const auto count = static_cast<std::size_t>(size) * static_cast<std::size_t>(size);
+    std::vector<std::uint32_t> color(count), mask(count);
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    BITMAPINFO read = bi;
+    const bool have_color = info.hbmColor && ::GetDIBits(dc, info.hbmColor, 0, size, color.data(), &read, DIB_RGB_COLORS);
+    read = bi;
+    const bool have_mask = info.hbmMask && ::GetDIBits(dc, info.hbmMask, 0, size, mask.data(), &read, DIB_RGB_COLORS);
+    ::DeleteDC(dc);
+    bool has_alpha = false;
+    for (std::uint32_t p : color) has_alpha = has_alpha || (p >> 24) != 0;
+    auto* out = static_cast<std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < count; ++i) {
+      std::uint32_t p = have_color ? color[i] : 0;
+      std::uint32_t a = has_alpha ? (p >> 24) : (have_mask && (mask[i] & 0xFFFFFF) != 0 ? 0 : 255);
+      auto channel = [&](int shift) { return (((p >> shift) & 0xFF) * a / 255) << shift; };
+      out[i] = (a << 24) | channel(16) | channel(8) | channel(0);
+    }
+    if (info.hbmColor) ::DeleteObject(info.hbmColor);
+    if (info.hbmMask) ::DeleteObject(info.hbmMask);
+    if (glyph) ::DeleteObject(glyph);
+    glyph = bitmap;
+    MENUITEMINFOW mi{sizeof mi};
+    mi.fMask = MIIM_BITMAP;
+    mi.hbmpItem = glyph;
+    ::SetMenuItemInfoW(owner_menu, command, FALSE, &mi);
+  } else if (bitmap != nullptr) {
+    ::DeleteObject(bitmap);
+  }
+  ::DestroyIcon(icon);
+}
+
 void Form::Show() {
   ::ShowWindow(hwnd_, SW_SHOW);
   ::UpdateWindow(hwnd_);
@@ -575,9 +624,33 @@ void Form::ShowModal() {
   if (!disabled.empty()) ::SetActiveWindow(disabled.front());
 }
 
+void Form::SetDefaultButton(Control* button) {
+  auto set_style = [](Control* c, bool is_default) {
+    if (c == nullptr || c->hwnd_ == nullptr) return;
+    ::SendMessageW(c->hwnd_, BM_SETSTYLE, is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  };
+  if (default_button_ != button) set_style(default_button_, false);
+  default_button_ = button;
+  set_style(button, true);
+}
+
 bool Form::HandleKey(const MSG& msg) {
   if (msg.message != WM_KEYDOWN || !::IsWindowEnabled(hwnd_)) return false;
   if (::GetAncestor(msg.hwnd, GA_ROOT) != hwnd_) return false;
+  if (msg.wParam == VK_RETURN && default_button_ != nullptr && default_button_->Enabled() &&
+      (::GetWindowLongPtrW(default_button_->hwnd_, GWL_STYLE) & WS_VISIBLE) != 0) {
+    wchar_t cls[32] = {};
+    ::GetClassNameW(msg.hwnd, cls, 32);
+    const LONG_PTR style = ::GetWindowLongPtrW(msg.hwnd, GWL_STYLE);
+    const bool wants_return = (::lstrcmpiW(cls, L"Button") == 0 && (style & BS_TYPEMASK) <= BS_DEFPUSHBUTTON) ||
+                              (::lstrcmpiW(cls, L"Edit") == 0 && (style & ES_MULTILINE) != 0) ||
+                              (::lstrcmpiW(cls, WC_COMBOBOXW) == 0 && ::SendMessageW(msg.hwnd, CB_GETDROPPEDSTATE, 0, 0));
+    if (!wants_return) {
+      ::SendMessageW(::GetParent(default_button_->hwnd_), WM_COMMAND, MAKEWPARAM(default_button_->id_, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(default_button_->hwnd_));
+      return true;
+    }
+  }
   const auto it = keys.find(static_cast<UINT>(msg.wParam));
   if (it == keys.end()) return false;
   VANDREL_GUARDED(hwnd_, it->second();)

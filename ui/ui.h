@@ -110,8 +110,11 @@ class MenuItem final : public Control {
   bool auto_check = false;  // checks (radio) or toggles (check) itself on click
   bool checked = false;
   std::string shortcut;     // shown after a tab, e.g. "F5"
-  int glyph = -1;           // index into the image list that gives menu glyphs
+  // A small picture beside the caption, from an icon resource of the program.
+  void SetGlyph(const wchar_t* icon_resource);
+  ~MenuItem() override;
   std::vector<MenuItem*> items;
+  HBITMAP glyph = nullptr;
   HMENU submenu = nullptr;
   HMENU owner_menu = nullptr;
   UINT command = 0;
@@ -183,6 +186,10 @@ class Form : public ComponentOwner {
   void Relayout();
   int Scale(int design_pixels) const;
   HFONT font() const { return font_; }
+  // The button Enter presses wherever the focus is, unless the focus is on
+  // another button or in a multi-line box; shown with the default frame.
+  void SetDefaultButton(Control* button);
+  Control* default_button() const { return default_button_; }
   // Keys that reach the window wherever the focus is (F1, F5).
   std::map<UINT, std::function<void()>> keys;
   bool HandleKey(const MSG& msg);
@@ -211,6 +218,7 @@ class Form : public ComponentOwner {
   std::vector<std::unique_ptr<Control>> components_;
   std::vector<Control*> top_level_;
   int next_id_ = 100;
+  Control* default_button_ = nullptr;
 };
 
 }  // namespace vandrel::ui

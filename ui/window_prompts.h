@@ -10,6 +10,7 @@ class WindowPrompts final : public Prompts {
   void ShowMessage(const std::string& text) override;
   void ShowError(const std::string& text, const std::string& title) override;
   bool Confirm(const std::string& text, const std::string& title) override;
+  std::optional<std::string> ChooseFile(const FileDialog& dialog) override;
 };
 
 }  // namespace vandrel::ui

@@ -46,6 +46,16 @@ class ScriptedPrompts final : public Prompts {
     answers.pop_front();
     return a;
   }
+  std::deque<std::optional<std::string>> files;  // answers to ChooseFile; none left: cancelled
+  std::vector<FileDialog> dialogs;               // every picker shown
+  std::optional<std::string> ChooseFile(const FileDialog& dialog) override {
+    dialogs.push_back(dialog);
+    shown.push_back((dialog.kind == FileDialog::Kind::kOpen ? "open: " : "save: ") + dialog.file_name);
+    if (files.empty()) return std::nullopt;
+    std::optional<std::string> a = files.front();
+    files.pop_front();
+    return a;
+  }
 };
 
 }  // namespace vandrel::testing

@@ -225,6 +225,48 @@ Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
   return b;
 }
 
+Bytes SolidIconImage(std::uint8_t size, std::uint32_t argb) {
+  const std::uint32_t side = size == 0 ? 256 : size;
+  const std::uint32_t mask_row = (side + 31) / 32 * 4;
+  Bytes b;
+  auto put = [&b](std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) b.push_back(static_cast<std::byte>(v >> (8 * i)));
+  };
+  put(40, 4);         // BITMAPINFOHEADER
+  put(side, 4);
+  put(side * 2, 4);   // colour and mask, one above the other
+  put(1, 2);
+  put(32, 2);
+  put(0, 4);
+  put(side * side * 4 + mask_row * side, 4);
+  put(0, 4);
+  put(0, 4);
+  put(0, 4);
+  put(0, 4);
+  for (std::uint32_t i = 0; i < side * side; ++i) put(argb, 4);
+  for (std::uint32_t i = 0; i < mask_row * side; ++i) put(0, 1);
+  return b;
+}
+
+std::uint32_t SolidIconGroupColour(int group) {
+  // Colours far apart, so a preview tells the groups apart.
+  const auto channel = static_cast<std::uint32_t>(40 + (group * 53) % 200);
+  return 0xFF000000u | (channel << 16) | ((255 - channel) << 8) | static_cast<std::uint32_t>((group * 97) % 256);
+}
+
+std::vector<PeResource> SolidIconGroups(int count) {
+  std::vector<PeResource> out;
+  for (int i = 0; i < count; ++i) {
+    IconImage image;
+    image.id = static_cast<std::uint16_t>(1 + i);
+    image.width = image.height = 32;
+    image.data = SolidIconImage(32, SolidIconGroupColour(i));
+    for (PeResource& r : IconGroupResources(ResourceName::Id(static_cast<std::uint16_t>(100 + i)), {image}))
+      out.push_back(std::move(r));
+  }
+  return out;
+}
+
 Bytes ToBytes(std::string_view text) {
   Bytes b(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) b[i] = static_cast<std::byte>(text[i]);

@@ -47,6 +47,15 @@ std::vector<PeResource> IconGroupResources(const ResourceName& group, const std:
 // A deterministic pseudo-image of `size` bytes, different for each seed.
 Bytes PatternBytes(std::size_t size, std::uint32_t seed);
 
+// A real icon image: a square 32-bit DIB of one colour (0xAARRGGBB), opaque
+// mask, as icon resources hold it. Windows can draw it.
+Bytes SolidIconImage(std::uint8_t size, std::uint32_t argb);
+
+// `count` groups, each with one 32 x 32 image of its own colour (group i has
+// the name id 100 + i and the image id 1 + i).
+std::vector<PeResource> SolidIconGroups(int count);
+std::uint32_t SolidIconGroupColour(int group);  // 0xAARRGGBB
+
 Bytes ToBytes(std::string_view text);
 
 }  // namespace vandrel::testing

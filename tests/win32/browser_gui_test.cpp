@@ -1,12 +1,17 @@
 // The main window doing its job on real folders, with the questions answered
 // by a script.
 #include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <cstring>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "app/unit_base_win32.h"
 #include "icons/icon_extraction.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
 #include "tests/fakes/fake_shell.h"
@@ -156,6 +161,296 @@ TEST_F(BrowserGuiTest, TheCommandLineFolderIsListedAndSelected) {
   const int selected = SelectedItem();
   ASSERT_GE(selected, 0);
   EXPECT_EQ(form->item_paths()[static_cast<std::size_t>(selected)], dir.File("Beta"));
+}
+
+
+// ------------------------------------------------------------ the icon source
+
+// Files dropped on the window, as Explorer hands them over.
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+  std::wstring list;
+  for (const std::string& p : paths) list += Widen(p) + L'\0';
+  list += L'\0';
+  HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* files = static_cast<DROPFILES*>(::GlobalLock(memory));
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+  ::GlobalUnlock(memory);
+  return static_cast<HDROP>(memory);
+}
+
+void MakeShortcut(const std::string& lnk, const std::string& target) {
+  ComPtr<IShellLinkW> link;
+  ComPtr<IPersistFile> file;
+  ASSERT_TRUE(SUCCEEDED(
+      ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid())));
+  ASSERT_TRUE(SUCCEEDED(link->SetPath(Widen(target).c_str())));
+  ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.PutVoid())));
+  ASSERT_TRUE(SUCCEEDED(file->Save(Widen(lnk).c_str(), TRUE)));
+}
+
+// The colour in the middle of an icon (0xAARRGGBB), or 0 when there is none.
+std::uint32_t CentreColour(HICON icon) {
+  if (icon == nullptr) return 0;
+  ICONINFO info{};
+  if (!::GetIconInfo(icon, &info)) return 0;
+  BITMAP bm{};
+  ::GetObjectW(info.hbmColor, sizeof bm, &bm);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB};
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  ::GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &bi, DIB_RGB_COLORS);
+  ::DeleteDC(dc);
+  ::DeleteObject(info.hbmColor);
+  ::DeleteObject(info.hbmMask);
+  if (pixels.empty()) return 0;
+  return pixels[static_cast<std::size_t>(bm.bmHeight / 2) * static_cast<std::size_t>(bm.bmWidth) +
+                static_cast<std::size_t>(bm.bmWidth / 2)] | 0xFF000000u;
+}
+
+class SourceGuiTest : public BrowserGuiTest {
+ protected:
+  static void SetUpTestSuite() {
+    BrowserGuiTest::SetUpTestSuite();
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // as the program does at start-up
+  }
+  void SetUp() override {
+    BrowserGuiTest::SetUp();
+    WriteExe("twelve.exe", 12);
+    WriteExe("twelve.dll", 12);
+    WriteExe("one.dll", 1);
+    WriteExe("none.exe", 0);
+    fs.WriteFileAtomically(dir.File("notes.txt"), testing::ToBytes("not an icon"));
+    List(dir.path());
+  }
+  void WriteExe(const std::string& name, int groups) {
+    std::vector<testing::PeResource> resources = testing::SolidIconGroups(groups);
+    if (groups == 0) resources.push_back({10, ResourceName::Id(1), 0x0409, testing::ToBytes("data")});
+    fs.WriteFileAtomically(dir.File(name), testing::BuildPe(resources));
+  }
+  void Choose(const std::string& path) {
+    prompts.files = {path};
+    form->ImageIconClick();
+  }
+  void Drop(const std::vector<std::string>& paths) {
+    HDROP drop = MakeDrop(paths);
+    ::SendMessageW(form->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    EXPECT_EQ(::GlobalSize(drop), 0u) << "the drop must be released";
+  }
+  ui::Control& Spin() { return form->Get<ui::Control>("SpinEditIcon"); }
+  bool On(const char* control) { return form->Get<ui::Control>(control).Enabled(); }
+  HICON Preview() {
+    return reinterpret_cast<HICON>(::GetWindowLongPtrW(form->Get<ui::Control>("ImageIcon").hwnd(), GWLP_USERDATA));
+  }
+  void ExpectChangeOffered() {
+    EXPECT_TRUE(On("ButtonChangeIcon"));
+    EXPECT_TRUE(On("CheckBoxCopyIcon"));
+    EXPECT_EQ(form->default_button(), &form->Get<ui::Control>("ButtonChangeIcon"));
+  }
+  struct Range {
+    int min, max;
+    bool enabled;
+    bool operator==(const Range&) const = default;
+  };
+  Range SpinRange() { return {Spin().spin_min(), Spin().spin_max(), Spin().Enabled()}; }
+};
+
+TEST_F(SourceGuiTest, ChoosingWithTheDialogSetsTheIndexRangeAndPreviewsEachIcon) {
+  Choose(dir.File("twelve.exe"));
+  ASSERT_EQ(prompts.dialogs.size(), 1u);
+  EXPECT_EQ(prompts.dialogs[0].kind, FileDialog::Kind::kOpen);
+  EXPECT_EQ(prompts.dialogs[0].title, "Выберите файл иконки...");
+  EXPECT_EQ(prompts.dialogs[0].filter, "Все типы|*.ico;*.exe|Иконки (*.ico)|*.ico|Приложение (*.exe)|*.exe");
+  EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.exe"));
+  EXPECT_EQ(SpinRange(), (Range{0, 11, true}));
+  EXPECT_EQ(Spin().SpinValue(), 0);
+  EXPECT_TRUE(On("ButtonSaveIcon"));
+  EXPECT_NE(Preview(), nullptr);
+  ExpectChangeOffered();
+
+  // Each step shows that group's own icon, 48 x 48.
+  for (int index : {1, 5, 11, 0}) {
+    SCOPED_TRACE(index);
+    Spin().SetSpinValue(index);
+    ICONINFO info{};
+    ASSERT_TRUE(::GetIconInfo(Preview(), &info));
+    BITMAP bm{};
+    ::GetObjectW(info.hbmColor, sizeof bm, &bm);
+    ::DeleteObject(info.hbmColor);
+    ::DeleteObject(info.hbmMask);
+    EXPECT_EQ(bm.bmWidth, form->Scale(48));
+    EXPECT_EQ(CentreColour(Preview()), testing::SolidIconGroupColour(index));
+  }
+  Spin().SetSpinValue(12);  // the arrows stop at the last group
+  EXPECT_EQ(Spin().SpinValue(), 11);
+  EXPECT_EQ(CentreColour(Preview()), testing::SolidIconGroupColour(11));
+
+  // An .ico afterwards leaves the disabled box at the last index.
+  Choose(dir.File("star.ico"));
+  EXPECT_EQ(Text("EditIconFile"), dir.File("star.ico"));
+  EXPECT_EQ(Spin().SpinValue(), 11);
+  EXPECT_FALSE(Spin().Enabled());
+  EXPECT_FALSE(On("ButtonSaveIcon"));
+  EXPECT_NE(Preview(), nullptr);
+  ExpectChangeOffered();
+
+  // One group: the range 0 to 1. No groups: equal bounds, no limit at all.
+  Choose(dir.File("one.dll"));
+  EXPECT_EQ(SpinRange(), (Range{0, 1, true}));
+  Choose(dir.File("none.exe"));
+  EXPECT_EQ(SpinRange(), (Range{0, 0, true}));
+  EXPECT_TRUE(On("ButtonSaveIcon"));
+  Spin().SetSpinValue(7);
+  EXPECT_EQ(Spin().SpinValue(), 7);
+  EXPECT_EQ(Preview(), nullptr);  // nothing at index 7
+
+  // A file of another kind changes nothing; a cancel still offers the change.
+  Choose(dir.File("notes.txt"));
+  EXPECT_EQ(Text("EditIconFile"), dir.File("none.exe"));
+  form->SetDefaultButton(nullptr);
+  prompts.files.clear();
+  form->ImageIconClick();
+  EXPECT_EQ(Text("EditIconFile"), dir.File("none.exe"));
+  ExpectChangeOffered();
+}
+
+TEST_F(SourceGuiTest, DroppedFilesShortcutsAndFolders) {
+  Drop({dir.File("one.dll")});
+  EXPECT_EQ(Text("EditIconFile"), dir.File("one.dll"));
+  EXPECT_EQ(SpinRange(), (Range{0, 0, false}));
+  EXPECT_TRUE(On("ButtonSaveIcon"));
+  EXPECT_NE(Preview(), nullptr);
+  ExpectChangeOffered();
+
+  Drop({dir.File("none.exe")});
+  EXPECT_FALSE(Spin().Enabled());
+  EXPECT_EQ(Preview(), nullptr);
+  EXPECT_FALSE(On("ButtonSaveIcon"));
+  ExpectChangeOffered();
+
+  Drop({dir.File("twelve.exe")});
+  EXPECT_EQ(SpinRange(), (Range{0, 11, true}));
+
+  // Only the first item counts, even when it is of a kind that is ignored.
+  Drop({dir.File("notes.txt"), dir.File("star.ico"), dir.File("one.dll")});
+  EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.exe"));
+
+  Spin().SetSpinValue(4);
+  Drop({dir.File("star.ico")});
+  EXPECT_EQ(Text("EditIconFile"), dir.File("star.ico"));
+  EXPECT_EQ(Spin().SpinValue(), 0);
+  EXPECT_FALSE(Spin().Enabled());
+  EXPECT_FALSE(On("ButtonSaveIcon"));
+
+  // A shortcut to a .dll makes the .dll the source; one to a folder is ignored.
+  MakeShortcut(dir.File("library.lnk"), dir.File("twelve.dll"));
+  MakeShortcut(dir.File("folder.lnk"), dir.File("Beta"));
+  Drop({dir.File("library.lnk")});
+  EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.dll"));
+  EXPECT_EQ(SpinRange(), (Range{0, 11, true}));
+  Drop({dir.File("folder.lnk")});
+  EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.dll"));
+
+  // A dropped folder is listed in its parent and selected; the source stays.
+  Drop({dir.File("Beta\\Inner")});
+  EXPECT_EQ(Text("PathFolder"), dir.File("Beta"));
+  EXPECT_THAT(Names(), ElementsAre("Inner"));
+  EXPECT_EQ(Text("EditFolder"), dir.File("Beta\\Inner") + "\\");
+  Drop({dir.File("BETA") + "\\"});
+  EXPECT_EQ(Text("PathFolder"), dir.path());
+  const int selected = SelectedItem();
+  ASSERT_GE(selected, 0);
+  EXPECT_EQ(form->item_paths()[static_cast<std::size_t>(selected)], dir.File("Beta"));
+}
+
+TEST_F(SourceGuiTest, SavingTheIconOfAnExecutable) {
+  Choose(dir.File("twelve.exe"));
+  Spin().SetSpinValue(3);
+  prompts.files = {dir.File("saved.ico")};
+  form->ButtonSaveIconClick();
+  ASSERT_EQ(prompts.dialogs.size(), 2u);
+  const FileDialog& save = prompts.dialogs[1];
+  EXPECT_EQ(save.kind, FileDialog::Kind::kSave);
+  EXPECT_EQ(save.file_name, "twelve.ico");
+  EXPECT_EQ(save.default_extension, "ico");
+  EXPECT_EQ(save.filter, "Icons (*.ico)|*.ico");
+  // One image: the header, one entry, then group 3's image as it was stored.
+  const Bytes ico = fs.ReadFile(dir.File("saved.ico")).value_or(Bytes{});
+  const Bytes image = testing::SolidIconImage(32, testing::SolidIconGroupColour(3));
+  ASSERT_EQ(ico.size(), 6 + 16 + image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), ico.begin() + 22));
+
+  // A cancelled dialog writes nothing; "Сохранить иконку" ignores executables.
+  form->ButtonSaveIconClick();
+  form->SaveIconMenuClick();
+  EXPECT_EQ(prompts.dialogs.size(), 3u);
+  EXPECT_TRUE(prompts.shown.size() == 3u && prompts.shown.back() == "save: twelve.ico");
+}
+
+TEST_F(SourceGuiTest, SavingACopyOfAnIcoFile) {
+  form->Get<ui::Control>("EditIconFile").SetProperty("Text", "");
+  form->SaveIconMenuClick();
+  EXPECT_THAT(prompts.shown, ElementsAre("error: Ошибка!: Выберите источник иконки"));
+
+  ::SetFileAttributesW(Widen(dir.File("star.ico")).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+  Choose(dir.File("star.ico"));
+  prompts.files = {dir.File("copy.ico")};
+  form->SaveIconMenuClick();
+  const FileDialog& save = prompts.dialogs.back();
+  EXPECT_EQ(save.default_extension, "ico");
+  // Image_<short date>_hh-mm-ss, with nothing a file name cannot hold.
+  const std::string& name = save.file_name;
+  EXPECT_EQ(name.rfind("Image_", 0), 0u) << name;
+  EXPECT_EQ(name.find_first_of("/\\:*?\"<>|"), std::string::npos) << name;
+  ASSERT_GE(name.size(), 16u);
+  const std::string time = name.substr(name.size() - 9);
+  EXPECT_TRUE(time[0] == '_' && time[3] == '-' && time[6] == '-' &&
+              std::all_of(time.begin() + 1, time.end(), [](char c) { return c == '-' || (c >= '0' && c <= '9'); }))
+      << name;
+  EXPECT_EQ(fs.ReadFile(dir.File("copy.ico")), fs.ReadFile(dir.File("star.ico")));
+  const DWORD attributes = ::GetFileAttributesW(Widen(dir.File("copy.ico")).c_str());
+  EXPECT_EQ(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM), 0u);
+  // Stamped with the time of saving, in the two-second steps of a DOS time.
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(::GetFileAttributesExW(Widen(dir.File("copy.ico")).c_str(), GetFileExInfoStandard, &data));
+  FILETIME local;
+  SYSTEMTIME stamp, now;
+  ::FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+  ::FileTimeToSystemTime(&local, &stamp);
+  ::GetLocalTime(&now);
+  EXPECT_EQ(stamp.wSecond % 2, 0);
+  EXPECT_EQ(stamp.wMilliseconds, 0);
+  FILETIME now_ft;
+  ::SystemTimeToFileTime(&now, &now_ft);
+  const auto ticks = [](FILETIME f) { return (static_cast<std::uint64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+  EXPECT_LT(ticks(now_ft) - ticks(local), 60ull * 10'000'000ull);
+  ::SetFileAttributesW(Widen(dir.File("star.ico")).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(SourceGuiTest, TheIndexBoxTakesNoTypingButDeleteAndEnterPressesChange) {
+  Choose(dir.File("none.exe"));  // no limit, so any number fits
+  Spin().SetSpinValue(12);
+  HWND box = Spin().hwnd();
+  for (WPARAM key : {WPARAM{'7'}, WPARAM{'A'}, WPARAM{VK_SPACE}}) {
+    ::SendMessageW(box, WM_KEYDOWN, key, 0);
+    ::SendMessageW(box, WM_CHAR, key, 0);
+  }
+  ::SendMessageW(box, WM_CHAR, VK_BACK, 0);
+  EXPECT_EQ(Text("SpinEditIcon"), "12");
+  ::SendMessageW(box, EM_SETSEL, 0, 1);
+  ::SendMessageW(box, WM_KEYDOWN, VK_DELETE, 0);
+  EXPECT_EQ(Text("SpinEditIcon"), "2");
+  ::SendMessageW(box, EM_SETSEL, 0, -1);
+  ::SendMessageW(box, WM_KEYDOWN, VK_DELETE, 0);
+  EXPECT_EQ(Text("SpinEditIcon"), "");
+  EXPECT_EQ(Spin().SpinValue(), 0);  // an empty box reads as the lower bound
+
+  // Enter in the tooltip box presses the default button "Изменить".
+  MSG enter{form->Get<ui::Control>("EditInfoTip").hwnd(), WM_KEYDOWN, VK_RETURN, 0};
+  EXPECT_TRUE(form->HandleKey(enter));
+  EXPECT_THAT(prompts.shown.back(), ::testing::HasSubstr("Изменить иконку папки?"));
 }
 
 }  // namespace
