@@ -1,5 +1,6 @@
 // Vandrel.exe: the start-up sequence and the message loop.
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <string>
@@ -77,6 +78,14 @@ void MessageLoop(std::initializer_list<vandrel::ui::Form*> forms) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   if (AlreadyRunning()) return 0;  // silently: the running copy is left alone
+  // Shortcuts dropped on the window are read through the shell's COM objects.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  struct ComScope {
+    bool on;
+    ~ComScope() {
+      if (on) ::CoUninitialize();
+    }
+  } com_scope{SUCCEEDED(com)};
   vandrel::ui::InitializeUi(instance);
 
   const std::string exe = ExecutablePath();

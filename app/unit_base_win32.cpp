@@ -851,15 +851,20 @@ LRESULT CALLBACK TForm1::SourceBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
   return r;
 }
 
-void TForm1::ButtonSaveIconClick() {
-  const std::string source = Get<ui::Control>("EditIconFile").GetProperty("Text");
+FileDialog TForm1::IconSaveDialog(std::string file_name) {
+  // A name typed without an extension is saved as .ico.
   FileDialog save;
   save.kind = FileDialog::Kind::kSave;
   save.title = Get<ui::Control>("SavePictureDialog").GetProperty("Title");
   save.filter = Get<ui::Control>("SavePictureDialog").GetProperty("Filter");
   save.default_extension = "ico";
-  save.file_name = ProposedIconFileName(source);
-  const std::optional<std::string> target = prompts_->ChooseFile(save);
+  save.file_name = std::move(file_name);
+  return save;
+}
+
+void TForm1::ButtonSaveIconClick() {
+  const std::string source = Get<ui::Control>("EditIconFile").GetProperty("Text");
+  const std::optional<std::string> target = prompts_->ChooseFile(IconSaveDialog(ProposedIconFileName(source)));
   if (!target) return;
   IconServices services{fs_, loader_, *prompts_, captions_};
   try {
@@ -880,12 +885,7 @@ void TForm1::SaveIconMenuClick() {
   ::GetLocalTime(&now);
   wchar_t date[128] = {};
   ::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &now, nullptr, date, 128, nullptr);
-  FileDialog save;
-  save.kind = FileDialog::Kind::kSave;
-  save.title = Get<ui::Control>("SavePictureDialog").GetProperty("Title");
-  save.filter = Get<ui::Control>("SavePictureDialog").GetProperty("Filter");
-  save.default_extension = "ico";
-  save.file_name = IconCopyFileName(Narrow(date), now.wHour, now.wMinute, now.wSecond);
+  const FileDialog save = IconSaveDialog(IconCopyFileName(Narrow(date), now.wHour, now.wMinute, now.wSecond));
   ui::ProcessMessages();
   const std::optional<std::string> target = prompts_->ChooseFile(save);
   if (!target) return;

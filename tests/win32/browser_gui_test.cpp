@@ -18,6 +18,7 @@
 #include "tests/support/pe_builder.h"
 #include "tests/win32/screenshot.h"
 #include "tests/win32/win32_test_support.h"
+#include "ui/window_prompts.h"
 
 namespace vandrel {
 namespace {
@@ -451,6 +452,53 @@ TEST_F(SourceGuiTest, TheIndexBoxTakesNoTypingButDeleteAndEnterPressesChange) {
   MSG enter{form->Get<ui::Control>("EditInfoTip").hwnd(), WM_KEYDOWN, VK_RETURN, 0};
   EXPECT_TRUE(form->HandleKey(enter));
   EXPECT_THAT(prompts.shown.back(), ::testing::HasSubstr("Изменить иконку папки?"));
+}
+
+// The real pickers, answered by a timer inside their own message loop: the
+// filter arrives as its entries and a typed name gets the default extension.
+struct DialogAnswer {
+  std::wstring title;
+  std::wstring typed;
+  LRESULT filter_entries = -1;
+  bool answered = false;
+};
+DialogAnswer g_answer;
+
+void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR, DWORD) {
+  HWND dialog = ::FindWindowW(L"#32770", g_answer.title.c_str());
+  if (dialog == nullptr || g_answer.answered) return;
+  g_answer.answered = true;
+  g_answer.filter_entries = ::SendDlgItemMessageW(dialog, 0x470 /* cmb1 */, CB_GETCOUNT, 0, 0);
+  if (!::SetDlgItemTextW(dialog, 0x47C /* cmb13 */, g_answer.typed.c_str()))
+    ::SetDlgItemTextW(dialog, 0x480 /* edt1 */, g_answer.typed.c_str());
+  ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+std::optional<std::string> AnswerWith(const FileDialog& dialog, const std::string& typed) {
+  g_answer = DialogAnswer{Widen(dialog.title), Widen(typed)};
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, &AnswerDialog);
+  ui::WindowPrompts prompts;
+  std::optional<std::string> picked = prompts.ChooseFile(dialog);
+  ::KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_answer.answered);
+  return picked;
+}
+
+TEST_F(BrowserGuiTest, TheSystemPickersTakeTheFilterAndTheDefaultExtension) {
+  FileDialog open;
+  open.title = "Выберите файл иконки...";
+  open.filter = "Все типы|*.ico;*.exe|Иконки (*.ico)|*.ico|Приложение (*.exe)|*.exe";
+  EXPECT_EQ(AnswerWith(open, dir.File("star.ico")), dir.File("star.ico"));
+  EXPECT_EQ(g_answer.filter_entries, 3);
+
+  FileDialog save;
+  save.kind = FileDialog::Kind::kSave;
+  save.title = "Сохранить иконку";
+  save.filter = "Icons (*.ico)|*.ico";
+  save.default_extension = "ico";
+  save.file_name = "twelve.ico";
+  EXPECT_EQ(AnswerWith(save, dir.File("saved")), dir.File("saved.ico"));
+  EXPECT_EQ(g_answer.filter_entries, 1);
 }
 
 }  // namespace
