@@ -354,6 +354,24 @@ TEST_F(SourceGuiTest, DroppedFilesShortcutsAndFolders) {
   Drop({dir.File("folder.lnk")});
   EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.dll"));
 
+  // A path longer than MAX_PATH is taken whole; nothing overflows.
+  std::string deep = dir.path();
+  for (int i = 0; i < 6; ++i) {
+    deep += "\\" + std::string(48, static_cast<char>('a' + i));
+    ASSERT_TRUE(::CreateDirectoryW(ToWinPath(deep).c_str(), nullptr));
+  }
+  const std::string long_ico = deep + "\\star.ico";
+  ASSERT_GT(long_ico.size(), static_cast<std::size_t>(MAX_PATH));
+  fs.CopyFileOver(dir.File("star.ico"), long_ico);
+  Drop({long_ico});
+  EXPECT_EQ(Text("EditIconFile"), long_ico);
+  Spin().SetSpinValue(0);  // the preview of a long path: shown or cleared, never a crash
+  fs.RemoveFile(long_ico);
+  for (int i = 0; i < 6; ++i) {
+    ::RemoveDirectoryW(ToWinPath(deep).c_str());
+    deep.resize(deep.rfind('\\'));
+  }
+
   // A dropped folder is listed in its parent and selected; the source stays.
   Drop({dir.File("Beta\\Inner")});
   EXPECT_EQ(Text("PathFolder"), dir.File("Beta"));
