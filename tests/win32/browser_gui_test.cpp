@@ -102,8 +102,12 @@ TEST_F(BrowserGuiTest, ListsVisibleFoldersOnlyAndWalksDownAndUp) {
 
 TEST_F(BrowserGuiTest, AppliesAndRemovesAnIconFromTheWindow) {
   List(dir.path());
-  const auto alpha = std::find(form->item_paths().begin(), form->item_paths().end(), dir.File("Alpha"));
-  Select(static_cast<int>(alpha - form->item_paths().begin()));
+  auto select_folder = [this](const char* name) {
+    const auto it = std::find(form->item_paths().begin(), form->item_paths().end(), dir.File(name));
+    ASSERT_NE(it, form->item_paths().end());
+    Select(static_cast<int>(it - form->item_paths().begin()));
+  };
+  select_folder("Alpha");
   form->Get<ui::Control>("EditIconFile").SetProperty("Text", dir.File("star.ico"));
   form->Get<ui::Control>("EditInfoTip").SetProperty("Text", "Альфа");
   prompts.answers = {true};
@@ -113,12 +117,13 @@ TEST_F(BrowserGuiTest, AppliesAndRemovesAnIconFromTheWindow) {
   ASSERT_TRUE(fs.FileExists(dir.File("Alpha\\Desktop.ini")));
   EXPECT_TRUE(fs.FileExists(dir.File("Alpha\\star.ico")));  // copied: the copy option is on by design
 
-  // Select it again and see its state, then remove the icon.
-  Select(static_cast<int>(std::find(form->item_paths().begin(), form->item_paths().end(), dir.File("Alpha")) -
-                          form->item_paths().begin()));
+  // Select it again and see its state.
+  select_folder("Alpha");
   EXPECT_EQ(Text("EditIconFile"), dir.File("Alpha\\star.ico"));
   EXPECT_EQ(Text("EditInfoTip"), "Альфа");
   EXPECT_THAT(Text("MemoLog"), ::testing::HasSubstr("IconResource=star.ico,0"));
+
+  // The screenshot shows the folder with its icon in the list and the target box.
   char shots[MAX_PATH] = {};
   if (::GetEnvironmentVariableA("VANDREL_SCREENSHOTS", shots, MAX_PATH) > 0) {
     ::CreateDirectoryA(shots, nullptr);
@@ -131,6 +136,21 @@ TEST_F(BrowserGuiTest, AppliesAndRemovesAnIconFromTheWindow) {
     EXPECT_TRUE(testing::SaveWindowPng(form->hwnd(), std::string(shots) + "\\folder-with-icon.png"));
     form->Hide();
   }
+
+  // Without Copy the folder points at the source where it is.
+  select_folder("Beta");
+  form->Get<ui::Control>("EditIconFile").SetProperty("Text", dir.File("star.ico"));
+  ::SendMessageW(form->Get<ui::Control>("CheckBoxCopyIcon").hwnd(), BM_SETCHECK, BST_UNCHECKED, 0);
+  prompts.answers = {true};
+  form->ButtonChangeIconClick();
+  EXPECT_EQ(Status(), "Иконка успешно установлена");
+  EXPECT_FALSE(fs.FileExists(dir.File("Beta\\star.ico")));
+  select_folder("Beta");
+  EXPECT_EQ(Text("EditIconFile"), dir.File("star.ico"));
+  EXPECT_THAT(Text("MemoLog"), ::testing::HasSubstr("IconResource=" + dir.File("star.ico") + ",0"));
+
+  // Remove Alpha's icon again: Desktop.ini and the copy go to the recycle bin.
+  select_folder("Alpha");
   prompts.shown.clear();
   prompts.answers = {true};
   form->IconDeleteMenuClick();
