@@ -5,6 +5,7 @@
 #include <shobjidl.h>
 
 #include <cstring>
+#include <functional>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -537,6 +538,49 @@ TEST_F(BrowserGuiTest, TheSystemPickersTakeTheFilterAndTheDefaultExtension) {
   save.file_name = "twelve.ico";
   EXPECT_EQ(AnswerWith(save, dir.File("saved")), dir.File("saved.ico"));
   EXPECT_EQ(g_answer.filter_entries, 1);
+}
+
+TEST_F(SourceGuiTest, TheSourceBoxThePreviewAndTheBrowseButtonOpenTheDialog) {
+  auto& browse = form->Get<ui::Control>("ButtonBrowseIcon");
+  const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+      {"source box", [&] { ::SendMessageW(form->Get<ui::Control>("EditIconFile").hwnd(), WM_LBUTTONUP, 0, 0); }},
+      {"preview", [&] { ::SendMessageW(form->Get<ui::Control>("ImageIcon").hwnd(), WM_LBUTTONUP, 0, 0); }},
+      {"browse button", [&] {
+         ::SendMessageW(::GetParent(browse.hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(browse.hwnd()), BN_CLICKED),
+                        reinterpret_cast<LPARAM>(browse.hwnd()));
+       }}};
+  for (const auto& [way, click] : ways) {
+    SCOPED_TRACE(way);
+    const std::size_t before = prompts.dialogs.size();
+    prompts.files = {dir.File("one.dll")};
+    click();
+    ASSERT_EQ(prompts.dialogs.size(), before + 1);
+    EXPECT_EQ(prompts.dialogs.back().title, "Выберите файл иконки...");
+    EXPECT_EQ(Text("EditIconFile"), dir.File("one.dll"));
+    form->Get<ui::Control>("EditIconFile").SetProperty("Text", "");
+  }
+}
+
+TEST_F(SourceGuiTest, MenuItemsCarryTheirGlyphs) {
+  for (const char* name : {"RefreshIconMenu", "IconDeleteMenu", "SaveIconMenu"}) {
+    SCOPED_TRACE(name);
+    auto& item = form->Get<ui::MenuItem>(name);
+    ASSERT_NE(item.glyph, nullptr);
+    MENUITEMINFOW info{sizeof info};
+    info.fMask = MIIM_BITMAP;
+    ASSERT_TRUE(::GetMenuItemInfoW(item.owner_menu, item.command, FALSE, &info));
+    EXPECT_EQ(info.hbmpItem, item.glyph);
+    BITMAP bm{};
+    ASSERT_TRUE(::GetObjectW(item.glyph, sizeof bm, &bm));
+    EXPECT_EQ(bm.bmBitsPixel, 32);
+    // Some pixels are drawn and some are transparent.
+    const auto* pixels = static_cast<const std::uint32_t*>(bm.bmBits);
+    ASSERT_NE(pixels, nullptr);
+    int opaque = 0, clear = 0;
+    for (int i = 0; i < bm.bmWidth * bm.bmHeight; ++i) ((pixels[i] >> 24) == 0 ? clear : opaque)++;
+    EXPECT_GT(opaque, 0);
+    EXPECT_GT(clear, 0);
+  }
 }
 
 }  // namespace
