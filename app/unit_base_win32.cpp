@@ -536,7 +536,7 @@ void TForm1::UpdateFormState() {
   check("CheckBoxHide", state.attributes.hidden);
   check("CheckBoxSys", state.attributes.system);
   Get<ui::Control>("EditFolder").SetProperty("Text", state.icon.folder);
-  Get<ui::Control>("SpinEditIcon").SetSpinValue(state.icon.icon_index);
+  ShowFolderIndex(state.icon.icon_index);
   Get<ui::Control>("EditInfoTip").SetProperty("Text", state.icon.tip);
   Get<ui::Control>("EditIconFile").SetProperty("Text", state.icon.icon_source);
   ShowFolderIcon(state.icon.icon_source, state.icon.folder);
@@ -564,13 +564,21 @@ void TForm1::UpdateFormState() {
   }
 }
 
+void TForm1::ShowFolderIndex(int index) {
+  // The folder's own index is shown as it stands: the bounds of an earlier
+  // source must not clamp it, or "Изменить" would write another icon.
+  auto& spin = Get<ui::Control>("SpinEditIcon");
+  spin.SetSpinRange(0, 0);
+  spin.SetSpinValue(index);
+}
+
 void TForm1::getIcon() {
   const int item = SelectedItem();
   if (item < 0 || static_cast<std::size_t>(item) >= item_paths_.size()) return;
   EngineServices s = Services();
   const FolderIconInfo info = GetIcon(s, item_paths_[static_cast<std::size_t>(item)]);
   Get<ui::Control>("EditFolder").SetProperty("Text", info.folder);
-  Get<ui::Control>("SpinEditIcon").SetSpinValue(info.icon_index);
+  ShowFolderIndex(info.icon_index);
   Get<ui::Control>("EditInfoTip").SetProperty("Text", info.tip);
   Get<ui::Control>("EditIconFile").SetProperty("Text", info.icon_source);
   ShowFolderIcon(info.icon_source, info.folder);

@@ -106,6 +106,7 @@ class TForm1 final : public ui::Form {
   void DropFolder(const std::string& path);
   void DropFile(std::string path);
   void SetPreview(HICON icon);
+  void ShowFolderIndex(int index);
   FileDialog IconSaveDialog(std::string file_name);
   void ApplyIndexBox(const IndexBoxSetup& setup);
   std::vector<HICON> glyphs_;

@@ -583,5 +583,28 @@ TEST_F(SourceGuiTest, MenuItemsCarryTheirGlyphs) {
   }
 }
 
+TEST_F(SourceGuiTest, AFoldersIndexIsShownWhateverTheLastSourceAllowed) {
+  // Beta gets icon 7 of a twelve-icon library, without a copy.
+  const auto beta = std::find(form->item_paths().begin(), form->item_paths().end(), dir.File("Beta"));
+  ASSERT_NE(beta, form->item_paths().end());
+  const int beta_item = static_cast<int>(beta - form->item_paths().begin());
+  Select(beta_item);
+  Choose(dir.File("twelve.dll"));
+  Spin().SetSpinValue(7);
+  ::SendMessageW(form->Get<ui::Control>("CheckBoxCopyIcon").hwnd(), BM_SETCHECK, BST_UNCHECKED, 0);
+  prompts.answers = {true};
+  form->ButtonChangeIconClick();
+  ASSERT_EQ(Status(), "Иконка успешно установлена");
+
+  // A one-group source allows only 0 and 1; selecting Beta still shows 7.
+  Choose(dir.File("one.dll"));
+  ASSERT_EQ(SpinRange(), (Range{0, 1, true}));
+  Select(beta_item == 0 ? 1 : 0);
+  Select(beta_item);
+  EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.dll"));
+  EXPECT_EQ(Spin().SpinValue(), 7);
+  EXPECT_EQ(Text("SpinEditIcon"), "7");
+}
+
 }  // namespace
 }  // namespace vandrel
