@@ -673,19 +673,17 @@ void TForm1::ImageIconClick() {
   open.filter = dialog.GetProperty("Filter");
   if (const std::optional<std::string> picked = prompts_->ChooseFile(open)) {
     const std::string& path = *picked;
-    if (HasExtension(path, ".exe") || HasExtension(path, ".dll")) {
+    const SourceKind kind = ClassifySource(path);
+    if (kind == SourceKind::kExecutable) {
       source.SetProperty("Text", path);
       spin.SetSpinValue(0);
-      spin.SetSpinRange(0, 0);
       const IndexBoxSetup setup = ChosenExecutableSetup(GetIconCountSimple(fs_, loader_, path));
-      spin.SetSpinRange(setup.min, setup.max);
+      ApplyIndexBox(setup);
       if (setup.preview_index) SpinEditIconChange();
       SetPreview(GetShellIcon(path).release());
       Get<ui::Control>("StatusBar").SetPanelText(0, "", true);
-      spin.SetEnabled(true);
-      Get<ui::Control>("ButtonSaveIcon").SetEnabled(true);
       Get<ui::Control>("CheckBoxCopyIcon").SetEnabled(true);
-    } else if (HasExtension(path, ".ico")) {
+    } else if (kind == SourceKind::kIco) {
       // The index box keeps its value: an .ico has only the one icon.
       source.SetProperty("Text", path);
       SetPreview(GetShellIcon(path).release());
@@ -755,21 +753,15 @@ void TForm1::DropFolder(const std::string& path) {
 }
 
 void TForm1::DropFile(std::string path) {
-  auto lower_extension = [](std::string_view p) {
-    std::string e(Extension(p));
-    for (char& c : e) c = AsciiLower(c);
-    return e;
-  };
-  std::string e = lower_extension(path);
-  if (e == ".lnk") {
+  if (HasExtension(path, ".lnk")) {
     path = ResolveShortcut(path);
     if (path.empty() || !fs_.FileExists(path)) return;  // a shortcut to a folder is not a source
-    e = lower_extension(path);
   }
-  if (e != ".exe" && e != ".dll" && e != ".ico") return;
+  const SourceKind kind = ClassifySource(path);
+  if (kind != SourceKind::kExecutable && kind != SourceKind::kIco) return;
   Get<ui::Control>("EditIconFile").SetProperty("Text", path);
   auto& spin = Get<ui::Control>("SpinEditIcon");
-  if (e == ".ico") {
+  if (kind == SourceKind::kIco) {
     UniqueIcon icon = GetShellIcon(path);
     const bool shown = icon != nullptr;
     SetPreview(icon.release());
@@ -847,15 +839,7 @@ LRESULT CALLBACK TForm1::SourceBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
     return ::SendMessageW(form->hwnd(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), lp);
   }
   const LRESULT r = ::DefSubclassProc(hwnd, msg, wp, lp);
-  if (msg == WM_LBUTTONUP) {
-    try {
-      form->EditIconFileClick();
-    } catch (const std::exception& e) {
-      ui::ShowDefaultErrorReport(form->hwnd(), e.what());
-    } catch (...) {
-      ui::ShowDefaultErrorReport(form->hwnd(), nullptr);
-    }
-  }
+  if (msg == WM_LBUTTONUP) ui::RunGuarded(form->hwnd(), [form] { form->EditIconFileClick(); });
   return r;
 }
 

@@ -84,6 +84,8 @@ void ShowDefaultErrorReport(HWND owner, const char* what) noexcept {
     ShowDefaultErrorReport(hwnd, nullptr);          \
   }
 
+void RunGuarded(HWND owner, const std::function<void()>& fn) noexcept { VANDREL_GUARDED(owner, fn();) }
+
 void ProcessMessages() {
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -653,7 +655,7 @@ bool Form::HandleKey(const MSG& msg) {
   }
   const auto it = keys.find(static_cast<UINT>(msg.wParam));
   if (it == keys.end()) return false;
-  VANDREL_GUARDED(hwnd_, it->second();)
+  RunGuarded(hwnd_, it->second);
   return true;
 }
 

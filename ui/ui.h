@@ -25,6 +25,9 @@ void ProcessMessages();
 void RunOnUiThread(const std::function<void()>& fn);
 // The message box every uncaught error ends in; the program goes on.
 void ShowDefaultErrorReport(HWND owner, const char* what) noexcept;
+// Runs `fn`; an error it raises ends in that report instead of escaping
+// into the system (window procedures, subclass procedures).
+void RunGuarded(HWND owner, const std::function<void()>& fn) noexcept;
 // Replaces that message box (tests watch the reports instead); an empty
 // function restores it.
 void SetErrorReporter(std::function<void(HWND, const std::string&)> reporter);
