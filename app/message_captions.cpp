@@ -5,7 +5,7 @@
 namespace vandrel {
 namespace {
 
-constexpr std::array<CaptionItem, 25> kMainWindowItems = {{
+constexpr std::array<CaptionItem, 26> kMainWindowItems = {{
     {"LangError", "Ошибка!"},
     {"LangElements", "Элементов:"},
     {"LangTarget", "Выберите источник иконки"},
@@ -31,6 +31,7 @@ constexpr std::array<CaptionItem, 25> kMainWindowItems = {{
     {"LangIconExtractedSuccessfully", "Иконка успешно извлечена!"},
     {"LangErrorExtractingIcon", "Ошибка при извлечении иконки!"},
     {"LangIconChange", "Изменить иконку"},
+    {"LangDesktopIniTooLarge", "Файл Desktop.ini слишком большой:"},
 }};
 
 }  // namespace

@@ -540,7 +540,7 @@ void TForm1::UpdateFormState() {
   Get<ui::Control>("EditInfoTip").SetProperty("Text", state.icon.tip);
   Get<ui::Control>("EditIconFile").SetProperty("Text", state.icon.icon_source);
   ShowFolderIcon(state.icon.icon_source, state.icon.folder);
-  if (state.icon.has_desktop_ini) Get<ui::Control>("StatusBar").SetPanelText(0, "", true);
+  ShowReadStatus(state.icon);
   // The log box shows Windows line ends.
   Get<ui::Control>("MemoLog").SetProperty("Text", state.log.value_or(""));
   switch (state.source_kind) {
@@ -564,6 +564,14 @@ void TForm1::UpdateFormState() {
   }
 }
 
+void TForm1::ShowReadStatus(const FolderIconInfo& info) {
+  if (!info.problem.empty()) {
+    Get<ui::Control>("StatusBar").SetPanelText(0, info.problem, true);
+  } else if (info.has_desktop_ini) {
+    Get<ui::Control>("StatusBar").SetPanelText(0, "", true);
+  }
+}
+
 void TForm1::ShowFolderIndex(int index) {
   // The folder's own index is shown as it stands: the bounds of an earlier
   // source must not clamp it, or "Изменить" would write another icon.
@@ -582,7 +590,7 @@ void TForm1::getIcon() {
   Get<ui::Control>("EditInfoTip").SetProperty("Text", info.tip);
   Get<ui::Control>("EditIconFile").SetProperty("Text", info.icon_source);
   ShowFolderIcon(info.icon_source, info.folder);
-  if (info.has_desktop_ini) Get<ui::Control>("StatusBar").SetPanelText(0, "", true);
+  ShowReadStatus(info);
 }
 
 void TForm1::ButtonGetInfoClick() {

@@ -13,6 +13,7 @@
 #include "app/message_captions.h"
 #include "app/startup.h"
 #include "engine/engine_services.h"
+#include "engine/folder_state.h"
 #include "icons/icon_source.h"
 #include "platform/win32/win32_ansi_codec.h"
 #include "platform/win32/win32_file_system.h"
@@ -59,6 +60,7 @@ class TForm1 final : public ui::Form {
   // The engine in the window.
   void UpdateFormState();
   void getIcon();
+  void ShowReadStatus(const FolderIconInfo& info);
   void ButtonGetInfoClick();
   void ButtonChangeIconClick();
   void IconDeleteMenuClick();

@@ -21,7 +21,7 @@ std::string WithTrailingBackslash(std::string_view path) {
 }
 
 std::string_view NamePart(std::string_view path) {
-  const std::size_t cut = path.find_last_of("\\:");
+  const std::size_t cut = path.find_last_of("\\/:");
   return cut == std::string_view::npos ? path : path.substr(cut + 1);
 }
 

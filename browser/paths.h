@@ -12,7 +12,8 @@ std::string CollapseBackslashes(std::string_view path);
 // `path` with one trailing backslash (added unless it already ends with one).
 std::string WithTrailingBackslash(std::string_view path);
 
-// The text after the last backslash or colon.
+// The text after the last backslash, slash or colon (Windows reads "/" as a
+// separator too).
 std::string_view NamePart(std::string_view path);
 
 // The extension of the name part, from its last dot ("" when none).

@@ -54,6 +54,7 @@ class CliCaptions final : public MessageCaptions {
         {"LangNoIconGroups", "The file has no icon groups"},
         {"LangInvalidIconIndex", "Invalid icon index"},
         {"LangErrorExtractingIcon", "Error while extracting the icon"},
+        {"LangDesktopIniTooLarge", "Desktop.ini is too large:"},
     };
     for (const CaptionItem& c : kEnglish)
       if (c.name == item) return std::string(c.caption);
@@ -137,6 +138,10 @@ int Show(CliPlatform& p, EngineServices& s, const std::string& folder) {
     return 1;
   }
   const FolderIconInfo info = GetIcon(s, ItemPath(folder));
+  if (!info.problem.empty()) {
+    p.err(info.problem + "\n");
+    return 1;
+  }
   p.out("source=" + info.icon_source + "\nindex=" + std::to_string(info.icon_index) + "\ntip=" + info.tip + "\n");
   return 0;
 }
@@ -163,10 +168,10 @@ bool ParseApply(const std::vector<std::string>& args, ChangeRequest& request) {
   return has_icon;
 }
 
-int Apply(CliPlatform& p, EngineServices& s, const std::vector<std::string>& args, ChangeRequest request) {
-  const std::string item = ItemPath(args[1]);
+int Apply(CliPlatform& p, EngineServices& s, const std::string& folder, ChangeRequest request) {
+  const std::string item = ItemPath(folder);
   if (!p.fs.FolderExists(item)) {
-    p.err("Not a folder: " + args[1] + "\n");
+    p.err("Not a folder: " + folder + "\n");
     return 1;
   }
   request.caption = ItemCaption(item);
@@ -213,9 +218,12 @@ int Engine(CliPlatform& p, const std::vector<std::string>& args) {
   CliCaptions captions;
   CliPrompts prompts(p);
   EngineServices s{p.fs, p.ansi, *p.shell, prompts, captions, p.loader};
-  if (args[0] == "show") return Show(p, s, args[1]);
-  if (args[0] == "remove") return Remove(p, s, args[1]);
-  return Apply(p, s, args, request);
+  // The folder as the system resolves it ("..", ".", "/", doubled
+  // separators), so the guards see the folder that would change.
+  const std::string folder = p.fs.FullPath(args[1]);
+  if (args[0] == "show") return Show(p, s, folder);
+  if (args[0] == "remove") return Remove(p, s, folder);
+  return Apply(p, s, folder, request);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "app/ini_store.h"
 #include "browser/paths.h"
+#include "engine/folder_files.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
@@ -33,7 +34,11 @@ FolderIconInfo GetIcon(EngineServices& s, const std::string& item_path) {
   info.folder = WithTrailingBackslash(CollapseBackslashes(item_path));
   s.process_messages();
   const std::string ini_path = info.folder + std::string(kDesktopIni);
-  if (s.fs.FileExists(ini_path)) {
+  const bool exists = s.fs.FileExists(ini_path);
+  const auto oversized = exists ? OversizedDesktopIni(s.fs, ini_path) : std::nullopt;
+  if (oversized) {
+    info.problem = DesktopIniTooLargeText(s.captions, ini_path, *oversized);
+  } else if (exists) {
     const IniStore ini = IniStore::Open(s.fs, s.ansi, ini_path);
     std::string icon_file = ini.ReadString(kShellClassInfo, "IconFile", "");
     const std::string icon_index = ini.ReadString(kShellClassInfo, "IconIndex", "");
@@ -95,6 +100,7 @@ SourceKind ClassifySource(std::string_view icon_source) {
 
 std::optional<std::string> ReadLogText(EngineServices& s, const std::string& path) {
   if (!s.fs.FileExists(path)) return std::nullopt;
+  if (const auto size = OversizedDesktopIni(s.fs, path)) return DesktopIniTooLargeText(s.captions, path, *size);
   const auto bytes = s.fs.ReadFile(path);
   if (!bytes) return std::nullopt;
   TextEncoding found{};

@@ -20,6 +20,7 @@ struct FolderIconInfo {
   int icon_index = 0;
   std::string tip;
   bool has_desktop_ini = false;  // the status bar is cleared when it was read
+  std::string problem;           // Desktop.ini could not be used (too large): the status text
 };
 
 // Reads the folder of a list item (its full path without trailing backslash).
@@ -45,7 +46,8 @@ enum class SourceKind {
 SourceKind ClassifySource(std::string_view icon_source);
 
 // The text of a file for the log box (byte-order mark, else the ANSI code
-// page); nullopt when there is no such file.
+// page); nullopt when there is no such file. A file too large for a
+// Desktop.ini is not read: the text then says so.
 std::optional<std::string> ReadLogText(EngineServices& s, const std::string& path);
 
 struct FormState {

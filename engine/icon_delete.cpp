@@ -1,9 +1,13 @@
 #include "engine/icon_delete.h"
 
+#include <vector>
+
 #include "app/ini_store.h"
 #include "browser/paths.h"
+#include "engine/folder_files.h"
 #include "engine/folder_state.h"
 #include "engine/icon_install.h"
+#include "platform/error.h"
 
 namespace vandrel {
 namespace {
@@ -20,31 +24,54 @@ std::optional<std::string> IconDelete(EngineServices& s, const std::string& edit
                                       const std::string& edit_icon_file) {
   const std::string f = WithTrailingBackslash(edit_folder);
   const std::string d = f + std::string(kDesktopIni);
-  try {
-    if (s.fs.FileExists(d)) {
-      std::string old_file, old_res;
-      {
-        const IniStore ini = IniStore::Open(s.fs, s.ansi, d);
-        old_file = ini.ReadString(kShellClassInfo, "IconFile", "");
-        old_res = Work(RemoveAll(ini.ReadString(kShellClassInfo, "IconResource", ""), ".\\"), ',');
-      }
-      s.fs.SetAttributes(d, kAttrNormal);
-      // The copies go only when the icon shown for the folder is an .ico file.
-      const bool shown_is_ico = HasExtension(edit_icon_file, ".ico");
-      for (const std::string* old : {&old_file, &old_res}) {
-        if (old->empty() || !shown_is_ico) continue;
-        const std::string copy = f + std::string(NamePart(*old));
+  auto stop = [&](const std::string& text) {
+    s.prompts.ShowError(text, s.captions.Caption("LangError"));
+    return std::nullopt;
+  };
+  if (s.fs.FileExists(d)) {
+    if (const auto size = OversizedDesktopIni(s.fs, d)) return stop(DesktopIniTooLargeText(s.captions, d, *size));
+    std::optional<IniStore> ini;
+    std::vector<std::string> copies;
+    try {
+      ini = IniStore::Open(s.fs, s.ansi, d);
+    } catch (...) {
+      return std::nullopt;  // an unreadable file ends the removal quietly
+    }
+    // The copies go only when the icon shown for the folder is an .ico file,
+    // and only the folder's own .ico files.
+    if (HasExtension(edit_icon_file, ".ico")) {
+      for (const std::string& stored : {ini->ReadString(kShellClassInfo, "IconFile", ""),
+                                        Work(RemoveAll(ini->ReadString(kShellClassInfo, "IconResource", ""), ".\\"), ',')})
+        if (auto name = IcoCopyName(stored)) copies.push_back(f + *name);
+    }
+    // What else the file holds (a localized name, view settings) stays.
+    for (std::string_view key : {"IconFile", "IconIndex", "IconResource", "InfoTip", "ConfirmFileOp"})
+      for (std::size_t n = ini->EntryNames(kShellClassInfo).size(); n > 0; --n) ini->DeleteEntry(kShellClassInfo, key);
+    if (ini->EntryNames(kShellClassInfo).empty()) ini->EraseSection(kShellClassInfo);
+    bool keep = false;
+    for (const IniSection& section : ini->sections()) keep = keep || !section.entries.empty();
+
+    s.fs.SetAttributes(d, kAttrNormal);
+    try {
+      for (const std::string& copy : copies) {
         if (!s.fs.FileExists(copy)) continue;
         s.fs.SetAttributes(copy, kAttrNormal);
-        DeleteFileWithUndo(s.shell, copy);
+        RecycleOrFail(s, copy);
       }
-      DeleteFileWithUndo(s.shell, d);
+      if (keep) {
+        ini->Save(s.fs);
+        s.fs.SetAttributes(d, kAttrHidden | kAttrSystem);
+      } else {
+        RecycleOrFail(s, d);
+      }
+    } catch (const Error& e) {
+      // Explorer still reads what is left of the file.
+      if (s.fs.FileExists(d)) s.fs.SetAttributes(d, kAttrHidden | kAttrSystem);
+      return stop(e.what());
     }
-    s.process_messages();
-    return s.captions.Caption("LangIconDelete");
-  } catch (...) {
-    return std::nullopt;  // what was removed stays removed; nothing is reported
   }
+  s.process_messages();
+  return s.captions.Caption("LangIconDelete");
 }
 
 RemoveResult IconDeleteMenuClick(EngineServices& s, const std::string& edit_folder, const std::string& edit_icon_file,
@@ -62,6 +89,7 @@ RemoveResult IconDeleteMenuClick(EngineServices& s, const std::string& edit_fold
   result.outcome = status ? RemoveOutcome::kRemoved : RemoveOutcome::kStopped;
   if (status) result.status = *status;
   s.shell.NotifyAssociationsChanged();
+  NotifyFolderChanged(s.shell, WithTrailingBackslash(edit_folder));
   s.shell.RefreshDesktop();
   if (refresh_window) refresh_window();
   s.shell.NotifyAssociationsChanged();

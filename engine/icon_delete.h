@@ -9,9 +9,12 @@
 
 namespace vandrel {
 
-// Recycles Desktop.ini and, when the shown icon source is an .ico file, the
-// folder's copies of the icon files it names. The folder keeps its attributes.
-// Returns the status text; nullopt when an error stopped it (swallowed).
+// Takes the icon keys out of Desktop.ini and recycles the file when nothing
+// else is left in it (what else it holds is saved back); when the shown icon
+// source is an .ico file, the folder's .ico copies it names go to the recycle
+// bin too. The folder keeps its attributes. Returns the status text; nullopt
+// when it stopped: quietly for an unreadable file, with an error box for a
+// file too large to read or one that could not be recycled or saved.
 std::optional<std::string> IconDelete(EngineServices& s, const std::string& edit_folder,
                                       const std::string& edit_icon_file);
 

@@ -1,9 +1,11 @@
 #include "engine/icon_install.h"
 
 #include <array>
+#include <vector>
 
 #include "app/ini_store.h"
 #include "browser/paths.h"
+#include "engine/folder_files.h"
 #include "engine/folder_state.h"
 #include "icons/icon_extraction.h"
 #include "platform/error.h"
@@ -52,104 +54,186 @@ void ShowStop(EngineServices& s, const std::string& text) {
   s.prompts.ShowError(text, s.captions.Caption("LangError"));
 }
 
-// The new icon file is copied under a temporary name inside the folder before
-// anything old is recycled, and renamed into place after, so a failed copy
-// leaves the old icon as it was. A failed step removes the staged file and
-// shows the system's reason.
-bool StagingStep(EngineServices& s, const std::string& staging, const std::function<void()>& step) {
+// Removes a file of ours (a staged copy, a temporary extraction, a backup)
+// when the step that made it does not finish.
+class OwnFile {
+ public:
+  explicit OwnFile(FileSystem& fs) : fs_(fs) {}
+  ~OwnFile() { Discard(); }
+  OwnFile(const OwnFile&) = delete;
+  OwnFile& operator=(const OwnFile&) = delete;
+  void Set(std::string path) { path_ = std::move(path); }
+  const std::string& path() const { return path_; }
+  void Keep() { path_.clear(); }  // it has become a file the folder keeps
+  void Discard() noexcept {
+    if (path_.empty()) return;
+    try {
+      fs_.SetAttributes(path_, kAttrNormal);
+      fs_.RemoveFile(path_);
+    } catch (...) {
+    }
+    path_.clear();
+  }
+
+ private:
+  FileSystem& fs_;
+  std::string path_;
+};
+
+// A file already at `target` goes to the recycle bin, where it can be
+// restored, before the staged file takes its place. A backup copy puts it
+// back should the rename fail, so the folder never names a file in the bin.
+void ReplaceThroughRecycleBin(EngineServices& s, const std::string& folder, const std::string& name,
+                              const std::string& staged, const std::string& target) {
+  OwnFile backup(s.fs);
+  backup.Set(s.fs.CreateUniqueFile(folder, name, ".vandrel-old"));
+  s.fs.CopyFileOver(target, backup.path());
+  RecycleOrFail(s, target);
   try {
-    step();
-    return true;
-  } catch (const Error& e) {
-    s.fs.RemoveFile(staging);
-    ShowStop(s, e.what());
-    return false;
+    s.fs.MoveFileOver(staged, target);
+  } catch (const Error&) {
+    try {
+      s.fs.MoveFileOver(backup.path(), target);
+      backup.Keep();
+    } catch (const Error&) {
+      backup.Keep();  // the only copy left outside the bin: never deleted
+    }
+    throw;
   }
 }
 
 }  // namespace
 
-bool DeleteFileWithUndo(Shell& shell, const std::string& path) { return shell.RecycleFile(path); }
+bool DeleteFileWithUndo(Shell& shell, const std::string& path) {
+  std::string reason;
+  return shell.RecycleFile(path, reason);
+}
 
 std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& r) {
   const std::string& f = r.folder;
   const std::string d = f + std::string(kDesktopIni);
-  const std::string source_name(NamePart(r.source));
   const bool is_ico = HasExtension(r.source, ".ico");
   const bool is_executable = HasExtension(r.source, ".exe") || HasExtension(r.source, ".dll");
   // Another kind of file cannot be placed in the folder; it is then used
   // where it is, as without Copy, so the folder still gets its icon.
   const bool copy = r.copy && (is_ico || is_executable);
+  // An .ico file holds one icon: any other index shows nothing in Explorer.
+  const int index = is_ico ? 0 : r.index;
+  const std::string tip = TooltipLine(r.tip);
 
   // A folder must not be pointed at a file that is not there.
   if (!s.fs.FileExists(r.source)) {
     ShowStop(s, s.captions.Caption("LangFileNotFound") + " " + r.source);
     return std::nullopt;
   }
+  if (const auto size = OversizedDesktopIni(s.fs, d)) {
+    ShowStop(s, DesktopIniTooLargeText(s.captions, d, *size));
+    return std::nullopt;
+  }
+  // Read before anything changes: an unreadable file stops here.
+  IniStore ini = IniStore::Open(s.fs, s.ansi, d);
+  std::vector<std::string> old_copies;  // the folder's icon copies the file names now
+  for (const std::string& stored : {ini.ReadString(kShellClassInfo, "IconFile", ""),
+                                    Work(ini.ReadString(kShellClassInfo, "IconResource", ""), ',')})
+    if (auto name = IcoCopyName(stored)) old_copies.push_back(*name);
+  auto names_old_copy = [&](const std::string& name) {
+    for (const std::string& old : old_copies)
+      if (EqualsNoCase(old, name)) return true;
+    return false;
+  };
 
-  // Make the new icon file ready before the folder is touched.
-  std::string ico_name;   // the name of the copy inside the folder
-  std::string ready;      // the file to copy from
-  if (copy && is_ico) {
-    ico_name = source_name;
-    ready = r.source;
-  } else if (copy) {
-    ico_name = ReplaceExtension(source_name, ".ico");
-    ready = WithTrailingBackslash(s.shell.TempFolderPath()) + ico_name;
-    // A file left by an earlier extraction must not pass for this one.
-    if (s.fs.FileExists(ready) && !s.fs.RemoveFile(ready)) {
-      ShowStop(s, s.captions.Caption("LangErrorExtractingIcon") + " " + ready);
-      return std::nullopt;
-    }
-    CountingPrompts counted(s.prompts);
-    IconServices icons{s.fs, s.loader, counted, s.captions};
-    bool written = false;
+  // Make the new icon file ready and put it in place before the folder's
+  // Desktop.ini changes: a failure here leaves the old icon as it was.
+  std::string ico_name;  // the name of the copy inside the folder
+  std::string target;
+  bool target_created = false;
+  if (copy) {
+    OwnFile extracted(s.fs);
+    OwnFile staged(s.fs);
     try {
-      written = ExtractIconByIndex(icons, r.source, ready, r.index);
+      std::string ready;  // the file to copy from
+      if (is_ico) {
+        const auto name = PlainFileName(NamePart(r.source));
+        if (!name) {
+          ShowStop(s, s.captions.Caption("LangFileNotFound") + " " + r.source);
+          return std::nullopt;
+        }
+        ico_name = *name;
+        ready = r.source;
+      } else {
+        const auto name = PlainFileName(ReplaceExtension(NamePart(r.source), ".ico"));
+        if (!name) {
+          ShowStop(s, s.captions.Caption("LangErrorExtractingIcon"));
+          return std::nullopt;
+        }
+        ico_name = *name;
+        // A file of our own in the temporary folder: never someone else's
+        // file of the same name, and never one left by an earlier run.
+        extracted.Set(s.fs.CreateUniqueFile(WithTrailingBackslash(s.shell.TempFolderPath()), "vandrel-icon", ".ico"));
+        CountingPrompts counted(s.prompts);
+        IconServices icons{s.fs, s.loader, counted, s.captions};
+        const bool written = ExtractIconByIndex(icons, r.source, extracted.path(), r.index);
+        if (!written || !s.fs.FileExists(extracted.path())) {
+          // The extraction explains most failures itself; a damaged group it does not.
+          if (counted.shown == 0) ShowStop(s, s.captions.Caption("LangErrorExtractingIcon"));
+          return std::nullopt;
+        }
+        ready = extracted.path();
+      }
+      target = f + ico_name;
+      if (!EqualsNoCase(ready, target)) {
+        staged.Set(s.fs.CreateUniqueFile(f, ico_name, ".vandrel-new"));
+        s.fs.CopyFileOver(ready, staged.path());
+        if (!s.fs.FileExists(target)) {
+          s.fs.MoveFileOver(staged.path(), target);
+          target_created = true;
+        } else if (is_ico && names_old_copy(ico_name)) {
+          // The earlier copy of this same .ico is simply overwritten.
+          const auto before = s.fs.GetAttributes(target);
+          s.fs.SetAttributes(target, kAttrNormal);
+          try {
+            s.fs.MoveFileOver(staged.path(), target);
+          } catch (const Error&) {
+            if (before) s.fs.SetAttributes(target, *before);
+            throw;
+          }
+        } else {
+          // An earlier extraction of the same name, or a file of the folder's
+          // own that merely shares the name.
+          ReplaceThroughRecycleBin(s, f, ico_name, staged.path(), target);
+        }
+        staged.Keep();
+      }
     } catch (const Error& e) {
       ShowStop(s, e.what());
       return std::nullopt;
     }
-    if (!written || !s.fs.FileExists(ready)) {
-      // The extraction explains most failures itself; a damaged group it does not.
-      if (counted.shown == 0) ShowStop(s, s.captions.Caption("LangErrorExtractingIcon"));
-      return std::nullopt;
-    }
   }
-  const std::string target = f + ico_name;
-  const bool needs_copy = copy && !EqualsNoCase(ready, target);
-  const std::string staging = target + ".vandrel-new";
-  if (needs_copy && !StagingStep(s, staging, [&] { s.fs.CopyFileOver(ready, staging); })) return std::nullopt;
-
-  IniStore ini = IniStore::Open(s.fs, s.ansi, d);
-  const std::string old_file = ini.ReadString(kShellClassInfo, "IconFile", "");
-  const std::string old_res = Work(ini.ReadString(kShellClassInfo, "IconResource", ""), ',');
 
   s.fs.SetAttributes(d, kAttrNormal);
-  for (const std::string* old : {&old_file, &old_res})
-    if (!old->empty()) s.fs.SetAttributes(f + std::string(NamePart(*old)), kAttrNormal);
+  for (const std::string& old : old_copies) s.fs.SetAttributes(f + old, kAttrNormal);
 
   if (!copy) {
-    WriteKeys(ini, r.source, r.index, r.source + "," + std::to_string(r.index), r.tip);
-    ini.Save(s.fs);
+    WriteKeys(ini, r.source, index, r.source + "," + std::to_string(index), tip);
+  } else if (is_ico) {
+    WriteKeys(ini, ico_name, index, ico_name + "," + std::to_string(index), tip);
   } else {
-    // Earlier copies go to the recycle bin; for an .ico, not the one that
-    // the new copy replaces anyway.
-    for (const std::string* old : {&old_file, &old_res}) {
-      if (old->empty() || !HasExtension(*old, ".ico")) continue;
-      const std::string old_name(NamePart(*old));
-      if (is_ico && EqualsNoCase(old_name, source_name)) continue;
-      const std::string old_path = f + old_name;
-      s.fs.SetAttributes(old_path, kAttrNormal);
+    WriteKeys(ini, ico_name, index, ico_name, tip);
+  }
+  try {
+    ini.Save(s.fs);
+  } catch (...) {
+    if (target_created) s.fs.RemoveFile(target);  // nothing names it
+    throw;
+  }
+
+  if (copy) {
+    // Earlier copies that the new one did not replace go to the recycle bin.
+    for (const std::string& old : old_copies) {
+      if (EqualsNoCase(old, ico_name)) continue;
+      const std::string old_path = f + old;
       if (s.fs.FileExists(old_path)) DeleteFileWithUndo(s.shell, old_path);
     }
-    if (needs_copy && !StagingStep(s, staging, [&] { s.fs.MoveFileOver(staging, target); })) return std::nullopt;
-    if (is_ico) {
-      WriteKeys(ini, ico_name, r.index, ico_name + "," + std::to_string(r.index), r.tip);
-    } else {
-      WriteKeys(ini, ico_name, r.index, ico_name, r.tip);
-    }
-    ini.Save(s.fs);
     s.fs.SetAttributes(target, kAttrHidden | kAttrSystem);
   }
   s.fs.SetAttributes(d, kAttrHidden | kAttrSystem);
@@ -163,6 +247,17 @@ bool IsProtectedFolderName(Shell& shell, const std::string& caption) {
   for (std::string_view name : kProtectedNames)
     if (upper == shell.ToUpperUserLocale(std::string(name))) return true;
   return false;
+}
+
+void NotifyFolderChanged(Shell& shell, const std::string& folder) {
+  std::string_view path = folder;
+  while (path.size() > 1 && path.back() == '\\') path.remove_suffix(1);
+  shell.NotifyItemUpdated(std::string(path));
+  const std::size_t cut = path.find_last_of('\\');
+  if (cut == std::string_view::npos) return;
+  // The parent keeps its backslash when it is a drive's root.
+  const std::string_view parent = path.substr(0, path[cut - (cut > 0 ? 1 : 0)] == ':' ? cut + 1 : cut);
+  if (!parent.empty()) shell.NotifyFolderUpdated(std::string(parent));
 }
 
 bool IsDriveRoot(const std::string& folder) { return folder == std::string(DrivePart(folder)) + "\\"; }
@@ -195,6 +290,7 @@ ChangeResult ButtonChangeIconClick(EngineServices& s, const ChangeRequest& r,
     result.outcome = status ? ChangeOutcome::kInstalled : ChangeOutcome::kInstallStopped;
     if (status) result.status = *status;
     s.shell.NotifyAssociationsChanged();
+    NotifyFolderChanged(s.shell, r.install.folder);
     s.shell.RefreshDesktop();
   }
   if (refresh_window) refresh_window();

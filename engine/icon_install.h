@@ -26,6 +26,10 @@ bool DeleteFileWithUndo(Shell& shell, const std::string& path);
 // old icon is untouched). An error writing Desktop.ini reaches the caller.
 std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& request);
 
+// Tells Explorer that this folder (with a trailing backslash) and its parent's
+// listing changed, so the new icon shows at once.
+void NotifyFolderChanged(Shell& shell, const std::string& folder);
+
 // Names the shell keeps for itself; a folder of one of these names never gets an icon.
 bool IsProtectedFolderName(Shell& shell, const std::string& caption);
 // C:\ or \\server\share\.

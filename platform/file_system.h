@@ -48,6 +48,12 @@ struct FolderEntry {
   std::uint32_t attributes = 0;
 };
 
+// The name CreateUniqueFile tries at `attempt` (0 first): the plain name,
+// then "-1", "-2", … before the suffix.
+std::string UniqueFileCandidate(const std::string& directory, const std::string& name, const std::string& suffix,
+                                unsigned attempt);
+inline constexpr unsigned kUniqueFileAttempts = 10000;
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -72,6 +78,17 @@ class FileSystem {
   virtual void MoveFileOver(const std::string& source, const std::string& target) = 0;
   // Deletes a file outright; false when it could not be deleted.
   virtual bool RemoveFile(const std::string& path) = 0;
+  // Creates a new, empty file `directory + name + suffix`; when that name is
+  // taken, `directory + name + "-N" + suffix` for the first free N. Never
+  // opens or replaces an existing file. Returns the new file's path. Throws
+  // Error with the system's reason.
+  virtual std::string CreateUniqueFile(const std::string& directory, const std::string& name,
+                                       const std::string& suffix) = 0;
+
+  // The full, normalised form of a path, as GetFullPathNameW gives it: "."
+  // and ".." resolved, "/" read as "\", repeated separators collapsed.
+  // Throws Error when the path cannot be resolved.
+  virtual std::string FullPath(const std::string& path) = 0;
 
   // True for an existing file (not a folder); links are followed.
   virtual bool FileExists(const std::string& path) = 0;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 #include "platform/error.h"
@@ -95,6 +96,31 @@ void PosixFileSystem::MoveFileOver(const std::string& source, const std::string&
 }
 
 bool PosixFileSystem::RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::string PosixFileSystem::CreateUniqueFile(const std::string& directory, const std::string& name,
+                                              const std::string& suffix) {
+  int err = EEXIST;
+  for (unsigned attempt = 0; attempt < kUniqueFileAttempts && err == EEXIST; ++attempt) {
+    const std::string path = UniqueFileCandidate(directory, name, suffix, attempt);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      ::close(fd);
+      return path;
+    }
+    err = errno;
+  }
+  throw Error("Cannot create file \"" + directory + name + suffix + "\"", Reason(err));
+}
+
+std::string PosixFileSystem::FullPath(const std::string& path) {
+  if (path.empty()) throw Error("Cannot resolve the path \"\"", Reason(ENOENT));
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(path, ec);
+  if (ec) throw Error("Cannot resolve the path \"" + path + "\"", ec.message());
+  std::string text = full.lexically_normal().string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
 
 bool PosixFileSystem::FileExists(const std::string& path) {
   struct stat st {};

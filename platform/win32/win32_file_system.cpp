@@ -68,8 +68,16 @@ bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attri
 }
 
 bool Win32FileSystem::FolderExists(const std::string& path) {
-  const DWORD a = ::GetFileAttributesW(ToWinPath(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const std::wstring w = ToWinPath(path);
+  const DWORD a = ::GetFileAttributesW(w.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
+  if ((a & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
+  // A link or junction: only a target that opens as a folder counts.
+  UniqueHandle h(::CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!h.valid()) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  return ::GetFileInformationByHandle(h.get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 void Win32FileSystem::CopyFileOver(const std::string& source, const std::string& target) {
@@ -84,6 +92,33 @@ void Win32FileSystem::MoveFileOver(const std::string& source, const std::string&
 }
 
 bool Win32FileSystem::RemoveFile(const std::string& path) { return ::DeleteFileW(ToWinPath(path).c_str()) != FALSE; }
+
+std::string Win32FileSystem::CreateUniqueFile(const std::string& directory, const std::string& name,
+                                              const std::string& suffix) {
+  DWORD error = ERROR_FILE_EXISTS;
+  for (unsigned attempt = 0; attempt < kUniqueFileAttempts && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
+       ++attempt) {
+    const std::string path = UniqueFileCandidate(directory, name, suffix, attempt);
+    UniqueHandle h(::CreateFileW(ToWinPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+    if (h.valid()) return path;
+    error = ::GetLastError();
+  }
+  Fail("Cannot create file \"" + directory + name + suffix + "\"", error);
+}
+
+std::string Win32FileSystem::FullPath(const std::string& path) {
+  const std::wstring w = Widen(path);
+  const std::string what = "Cannot resolve the path \"" + path + "\"";
+  if (w.empty()) Fail(what, ERROR_INVALID_NAME);
+  DWORD need = ::GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+  if (need == 0) Fail(what, ::GetLastError());
+  std::wstring full(need, L'\0');
+  const DWORD n = ::GetFullPathNameW(w.c_str(), need, full.data(), nullptr);
+  if (n == 0 || n >= need) Fail(what, n == 0 ? ::GetLastError() : ERROR_INSUFFICIENT_BUFFER);
+  full.resize(n);
+  return Narrow(full);
+}
 
 bool Win32FileSystem::FileExists(const std::string& path) {
   // GetFileAttributesW looks at a link itself; opening it follows the link.

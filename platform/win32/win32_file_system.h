@@ -15,6 +15,9 @@ class Win32FileSystem final : public FileSystem {
   void CopyFileOver(const std::string& source, const std::string& target) override;
   void MoveFileOver(const std::string& source, const std::string& target) override;
   bool RemoveFile(const std::string& path) override;
+  std::string CreateUniqueFile(const std::string& directory, const std::string& name,
+                               const std::string& suffix) override;
+  std::string FullPath(const std::string& path) override;
   std::optional<Bytes> ReadFile(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   void WriteFileAtomically(const std::string& path, std::span<const std::byte> data) override;

@@ -9,11 +9,60 @@
 #include "platform/win32/wide.h"
 
 namespace vandrel {
+namespace {
 
-bool Win32Shell::RecycleFile(const std::string& path) {
-  // SHFileOperationW takes a list ended by an empty entry, and no \\?\ prefix:
-  // long paths go as the system gives them.
-  std::wstring list = Widen(path);
+// SHFileOperationW answers with system error codes and, for some failures,
+// with the old DE_* codes of its own.
+std::string RecycleErrorText(int code) {
+  switch (code) {
+    case 0x71: return "The source and the target are the same file.";
+    case 0x78: return "Access is denied.";
+    case 0x79: return "The path is too deep.";
+    case 0x7C: return "The path is not valid.";
+    case 0x7E: return "The name is too long.";
+    case 0x402: return "The path is not valid or cannot be reached.";
+    case 0x10000: return "An unknown error occurred.";
+    default: return SystemErrorText(static_cast<DWORD>(code));
+  }
+}
+
+// The shell's file operations take no \\?\ paths. A path too long for them
+// goes as its short form when the volume keeps short names.
+bool ShellPath(const std::string& path, std::wstring& out) {
+  out = Widen(path);
+  if (out.size() < MAX_PATH) return true;
+  const std::wstring long_form = ToWinPath(path);
+  const DWORD need = ::GetShortPathNameW(long_form.c_str(), nullptr, 0);
+  if (need == 0) return false;
+  std::wstring short_form(need, L'\0');
+  const DWORD n = ::GetShortPathNameW(long_form.c_str(), short_form.data(), need);
+  if (n == 0 || n >= need) return false;
+  short_form.resize(n);
+  if (short_form.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    short_form = L"\\\\" + short_form.substr(8);
+  } else if (short_form.rfind(L"\\\\?\\", 0) == 0) {
+    short_form = short_form.substr(4);
+  }
+  if (short_form.size() >= MAX_PATH) return false;
+  out = short_form;
+  return true;
+}
+
+void NotifyPath(LONG event, const std::string& path) {
+  std::wstring w = Widen(path);
+  while (w.size() > 3 && w.back() == L'\\') w.pop_back();
+  ::SHChangeNotify(event, SHCNF_PATHW | SHCNF_FLUSHNOWAIT, w.c_str(), nullptr);
+}
+
+}  // namespace
+
+bool Win32Shell::RecycleFile(const std::string& path, std::string& reason) {
+  std::wstring list;
+  if (!ShellPath(path, list)) {
+    reason = "The path is too long for the recycle bin.";
+    return false;
+  }
+  // A list of names ended by an empty one.
   list.push_back(L'\0');
   list.push_back(L'\0');
   SHFILEOPSTRUCTW op{};
@@ -21,8 +70,21 @@ bool Win32Shell::RecycleFile(const std::string& path) {
   op.wFunc = FO_DELETE;
   op.pFrom = list.c_str();
   op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO;
-  return ::SHFileOperationW(&op) == 0;
+  const int result = ::SHFileOperationW(&op);
+  if (result != 0) {
+    reason = RecycleErrorText(result);
+    return false;
+  }
+  if (op.fAnyOperationsAborted) {
+    reason = "The operation was cancelled.";
+    return false;
+  }
+  return true;
 }
+
+void Win32Shell::NotifyItemUpdated(const std::string& path) { NotifyPath(SHCNE_UPDATEITEM, path); }
+
+void Win32Shell::NotifyFolderUpdated(const std::string& path) { NotifyPath(SHCNE_UPDATEDIR, path); }
 
 void Win32Shell::NotifyAssociationsChanged() { ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr); }
 

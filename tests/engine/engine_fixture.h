@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/engine_services.h"
+#include "icons/icon_extraction.h"
 #include "icons/pe_resource_file.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/support/pe_builder.h"
@@ -42,6 +43,7 @@ class EngineTest : public ::testing::Test {
   std::unique_ptr<AnsiCodec> ansi = MakeWindows1251Codec();
   int pumped = 0;
   EngineServices services{fs, *ansi, shell, prompts, captions, loader, [this] { ++pumped; }};
+  IconServices icon_services{fs, loader, prompts, captions};
 };
 
 }  // namespace vandrel::testing

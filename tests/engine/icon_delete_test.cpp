@@ -80,8 +80,9 @@ TEST_F(IconDeleteTest, TheMenuCommandAsksAndNotifiesAroundTheRefresh) {
   });
   EXPECT_EQ(r.outcome, RemoveOutcome::kRemoved);
   EXPECT_EQ(r.status, "Иконка успешно удалена");
-  EXPECT_THAT(std::vector<std::string>(fs.log->end() - 4, fs.log->end()),
-              ElementsAre("notify", "refresh desktop", "window refresh", "notify"));
+  EXPECT_THAT(std::vector<std::string>(fs.log->end() - 6, fs.log->end()),
+              ElementsAre("notify", "update item D:\\A", "update folder D:\\", "refresh desktop", "window refresh",
+                          "notify"));
   EXPECT_FALSE(fs.FileExists(kIni));
 }
 

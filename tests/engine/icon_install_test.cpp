@@ -43,19 +43,28 @@ TEST_F(IconInstallTest, CopyingAnIcoPlacesItHiddenInTheFolder) {
 
 TEST_F(IconInstallTest, ASourceInsideTheFolderIsNotCopied) {
   fs.files["D:\\A\\star.ico"] = ToBytes("mine");
-  Install("D:\\A\\star.ico", 12, "", true);
+  Install("D:\\A\\star.ico", 0, "", true);
   EXPECT_EQ(fs.files.at("D:\\A\\star.ico"), ToBytes("mine"));
   for (const auto& step : *fs.log) EXPECT_THAT(step, ::testing::Not(::testing::StartsWith("copy")));
-  EXPECT_THAT(Ini(), ::testing::HasSubstr("IconIndex=12\r\nIconResource=star.ico,12\r\n"));
+  EXPECT_THAT(Ini(), ::testing::HasSubstr("IconFile=star.ico\r\nIconIndex=0\r\nIconResource=star.ico,0\r\n"));
   EXPECT_EQ(fs.AttributesOf("D:\\A\\star.ico"), kAttrHidden | kAttrSystem);
 }
 
 TEST_F(IconInstallTest, AnExecutablesIconIsExtractedThenCopied) {
   AddExecutable("C:\\Windows\\System32\\shell32.dll", 8);
+  // Someone else's file of the natural name in the temporary folder.
+  const std::string theirs = "C:\\Users\\me\\AppData\\Local\\Temp\\shell32.ico";
+  fs.files[theirs] = ToBytes("not ours");
   EXPECT_TRUE(Install("C:\\Windows\\System32\\shell32.dll", 5, "Sys", true).has_value());
-  const std::string temp = "C:\\Users\\me\\AppData\\Local\\Temp\\shell32.ico";
-  ASSERT_TRUE(fs.FileExists(temp));  // left in the temporary folder
-  EXPECT_EQ(fs.files.at("D:\\A\\shell32.ico"), fs.files.at(temp));
+  EXPECT_EQ(fs.files.at(theirs), ToBytes("not ours"));
+  // The extraction went to a new file of its own, removed after the copy.
+  const std::string temp = "C:\\Users\\me\\AppData\\Local\\Temp\\vandrel-icon.ico";
+  EXPECT_THAT(*fs.log, ::testing::Contains("create " + temp));
+  EXPECT_THAT(*fs.log, ::testing::Contains("copy " + temp + " -> D:\\A\\shell32.ico.vandrel-new"));
+  EXPECT_FALSE(fs.FileExists(temp));
+  AddExecutable("C:\\Tools\\same.dll", 8);
+  ASSERT_TRUE(ExtractIconByIndex(icon_services, "C:\\Tools\\same.dll", "C:\\out.ico", 5));
+  EXPECT_EQ(fs.files.at("D:\\A\\shell32.ico"), fs.files.at("C:\\out.ico"));
   EXPECT_THAT(Ini(), ::testing::HasSubstr("IconFile=shell32.ico\r\nIconIndex=5\r\nIconResource=shell32.ico\r\n"));
   EXPECT_EQ(fs.AttributesOf("D:\\A\\shell32.ico"), kAttrHidden | kAttrSystem);
   EXPECT_THAT(prompts.shown, IsEmpty());
@@ -98,10 +107,10 @@ TEST_F(IconInstallTest, WithoutCopyAnEarlierCopyStaysVisible) {
 TEST_F(IconInstallTest, OtherSectionsAndKeysSurviveInPlace) {
   fs.files[kIni] = ToBytes(
       "[.ShellClassInfo]\r\nLocalizedResourceName=@shell32.dll,-21770\r\nInfoTip=old\r\n[ViewState]\r\nMode=4\r\n");
-  Install("C:\\Icons\\star.ico", 1, "new", false);
+  Install("C:\\Icons\\star.ico", 0, "new", false);
   EXPECT_EQ(Ini(),
             "[.ShellClassInfo]\r\nLocalizedResourceName=@shell32.dll,-21770\r\nInfoTip=new\r\n"
-            "IconFile=C:\\Icons\\star.ico\r\nIconIndex=1\r\nIconResource=C:\\Icons\\star.ico,1\r\nConfirmFileOp=0\r\n\r\n"
+            "IconFile=C:\\Icons\\star.ico\r\nIconIndex=0\r\nIconResource=C:\\Icons\\star.ico,0\r\nConfirmFileOp=0\r\n\r\n"
             "[ViewState]\r\nMode=4\r\n\r\n");
 }
 
@@ -136,7 +145,10 @@ TEST_F(IconInstallTest, AFailedExtractionChangesNothing) {
   EXPECT_EQ(Ini(), before);
   EXPECT_THAT(shell.recycled, IsEmpty());
   EXPECT_TRUE(fs.FileExists("D:\\A\\star.ico"));
-  EXPECT_FALSE(fs.FileExists("C:\\Users\\me\\AppData\\Local\\Temp\\app.ico"));  // the stale file did not pass
+  // A file of that name in the temporary folder is not ours: it neither
+  // passes for the extraction nor is deleted.
+  EXPECT_EQ(fs.files.at("C:\\Users\\me\\AppData\\Local\\Temp\\app.ico"), ToBytes("stale from an earlier run"));
+  EXPECT_FALSE(fs.FileExists("C:\\Users\\me\\AppData\\Local\\Temp\\vandrel-icon.ico"));
   EXPECT_EQ(fs.AttributesOf("D:\\A\\star.ico"), kAttrHidden | kAttrSystem);
 }
 
@@ -226,7 +238,10 @@ TEST_F(ChangeIconTest, AskesFirstAndRefreshesTheWindowEitherWay) {
   EXPECT_EQ(r.outcome, ChangeOutcome::kInstalled);
   EXPECT_EQ(r.status, "Иконка успешно установлена");
   EXPECT_TRUE(fs.FileExists(kIni));
-  EXPECT_THAT(std::vector<std::string>(fs.log->end() - 2, fs.log->end()), ElementsAre("notify", "refresh desktop"));
+  // Besides the association change, the folder and its parent's listing are
+  // named, so Explorer draws the new icon at once.
+  EXPECT_THAT(std::vector<std::string>(fs.log->end() - 4, fs.log->end()),
+              ElementsAre("notify", "update item D:\\A", "update folder D:\\", "refresh desktop"));
   EXPECT_EQ(refreshed, 1);
 }
 

@@ -128,6 +128,8 @@ void FakeFileSystem::CopyFileOver(const std::string& source, const std::string& 
 void FakeFileSystem::MoveFileOver(const std::string& source, const std::string& target) {
   const auto it = files.find(source);
   if (it == files.end()) throw Error("Cannot move \"" + source + "\"", "The system cannot find the file specified.");
+  if (fail_moves_from.count(source))
+    throw Error("Cannot move \"" + source + "\"", "The process cannot access the file because it is being used by another process.");
   CheckWritable(target, "Cannot move to");
   Bytes data = it->second;
   files.erase(it);
@@ -145,6 +147,57 @@ bool FakeFileSystem::RemoveFile(const std::string& path) {
   log->push_back("remove " + path);
   attributes.erase(path);
   return files.erase(path) != 0;
+}
+
+std::string FakeFileSystem::CreateUniqueFile(const std::string& directory, const std::string& name,
+                                             const std::string& suffix) {
+  for (unsigned attempt = 0; attempt < kUniqueFileAttempts; ++attempt) {
+    const std::string path = UniqueFileCandidate(directory, name, suffix, attempt);
+    if (files.count(path) || folders.count(path)) continue;
+    CheckWritable(path, "Cannot create file");
+    files[path] = {};
+    log->push_back("create " + path);
+    return path;
+  }
+  throw Error("Cannot create file \"" + directory + name + suffix + "\"", "The file exists.");
+}
+
+std::string FakeFileSystem::FullPath(const std::string& path) {
+  std::string p = path;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  if (p.empty()) throw Error("Cannot resolve the path \"\"", "The filename, directory name, or volume label syntax is incorrect.");
+  std::string root;
+  std::string rest;
+  if (p.size() >= 2 && p[1] == ':') {
+    root = p.substr(0, 2) + "\\";
+    rest = p.substr(2);
+  } else if (p.rfind("\\\\", 0) == 0) {
+    // \\server\share stays the root.
+    const auto server_end = p.find('\\', 2);
+    const auto share_end = server_end == std::string::npos ? std::string::npos : p.find('\\', server_end + 1);
+    root = share_end == std::string::npos ? p + "\\" : p.substr(0, share_end + 1);
+    rest = share_end == std::string::npos ? std::string() : p.substr(share_end + 1);
+  } else {
+    return FullPath(current_folder + p);
+  }
+  std::vector<std::string> parts;
+  std::size_t pos = 0;
+  while (pos <= rest.size()) {
+    const std::size_t end = std::min(rest.find('\\', pos), rest.size());
+    const std::string part = rest.substr(pos, end - pos);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    pos = end + 1;
+  }
+  std::string full = root;
+  for (std::size_t i = 0; i < parts.size(); ++i) full += (i ? "\\" : "") + parts[i];
+  // A name ending in a separator keeps it, as GetFullPathNameW does.
+  if (!parts.empty() && !rest.empty() && rest.back() == '\\') full += "\\";
+  return full;
 }
 
 std::string FakeFileSystem::Text(const std::string& path) const {

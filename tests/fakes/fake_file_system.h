@@ -23,9 +23,10 @@ class FakeFileSystem final : public FileSystem {
   std::set<std::string, NoCaseLess> read_only;    // writes, copies and moves onto these fail
   std::set<std::string, NoCaseLess> unreadable;   // ReadFile throws, OpenForReading and copies fail
   std::set<std::string, NoCaseLess> fail_writes;  // writes, copies and moves onto these fail
+  std::set<std::string, NoCaseLess> fail_moves_from;  // renames of these fail
   std::vector<std::string> replaced;              // paths written, in order
   // Every change, in order: "attr PATH 0x6", "write PATH", "copy A -> B",
-  // "move A -> B", "remove PATH". Shared with FakeShell when given to it.
+  // "move A -> B", "remove PATH", "create PATH". Shared with FakeShell when given to it.
   std::vector<std::string>* log = &own_log;
   std::vector<std::string> own_log;
 
@@ -40,6 +41,11 @@ class FakeFileSystem final : public FileSystem {
   void CopyFileOver(const std::string& source, const std::string& target) override;
   void MoveFileOver(const std::string& source, const std::string& target) override;
   bool RemoveFile(const std::string& path) override;
+  std::string CreateUniqueFile(const std::string& directory, const std::string& name,
+                               const std::string& suffix) override;
+  // Windows' rules on the text alone; relative paths start from `current_folder`.
+  std::string FullPath(const std::string& path) override;
+  std::string current_folder = "C:\\Work\\";
 
   std::string Text(const std::string& path) const;
   std::uint32_t AttributesOf(const std::string& path) const;

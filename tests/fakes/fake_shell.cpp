@@ -4,9 +4,17 @@
 
 namespace vandrel::testing {
 
-bool FakeShell::RecycleFile(const std::string& path) {
+bool FakeShell::RecycleFile(const std::string& path, std::string& reason) {
   fs_.log->push_back("recycle " + path);
-  if (!fs_.files.count(path)) return false;
+  if (refuse_recycle.count(path)) {
+    reason = "The process cannot access the file because it is being used by another process.";
+    return false;
+  }
+  if (silently_kept.count(path)) return true;
+  if (!fs_.files.count(path)) {
+    reason = "The system cannot find the file specified.";
+    return false;
+  }
   recycled.push_back(path);
   fs_.files.erase(path);
   fs_.attributes.erase(path);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,15 @@ class FakeShell final : public Shell {
   std::string windows_folder = "C:\\Windows";
   std::string temp_path = "C:\\Users\\me\\AppData\\Local\\Temp\\";
 
-  bool RecycleFile(const std::string& path) override;
+  // Recycling these fails with a reason (a locked file, a path too long).
+  std::set<std::string, NoCaseLess> refuse_recycle;
+  // The shell reports success for these but the file stays where it was.
+  std::set<std::string, NoCaseLess> silently_kept;
+
+  bool RecycleFile(const std::string& path, std::string& reason) override;
   void NotifyAssociationsChanged() override { fs_.log->push_back("notify"); }
+  void NotifyItemUpdated(const std::string& path) override { fs_.log->push_back("update item " + path); }
+  void NotifyFolderUpdated(const std::string& path) override { fs_.log->push_back("update folder " + path); }
   void RefreshDesktop() override { fs_.log->push_back("refresh desktop"); }
   std::string GetSpecialFolder(int csidl) override;
   std::string TempFolderPath() override { return temp_path; }
