@@ -96,7 +96,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   vandrel::TForm1 form1(Arguments(), vandrel::GetFileVersion(versions, exe), portable);
   vandrel::TForm8 form8([&form1] { return form1.Caption(); }, vandrel::GetLegalCopyright(versions, exe));
   vandrel::TForm10 form10;
-  form1.show_about = [&form8] { form8.ShowModal(); };
+  form1.set_about_window(&form8);
 
   // The language files are cleaned up and applied here once the language
   // engine exists; the windows keep their design-time texts until then.

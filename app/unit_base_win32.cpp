@@ -37,6 +37,7 @@ TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool por
   CreateComponents();
   on_show = [this] { FormShow(); };
   on_activate = [this] { FormActivate(); };
+  on_mouse_wheel = [this](int delta) { return FormMouseWheel(delta); };
   on_close = [this] { FormClose(); };
   on_destroy = [this] { FormDestroy(); };
   keys[VK_F1] = [this] { AboutMenuClick(); };
@@ -279,8 +280,30 @@ void TForm1::FormClose() {
   list_subclassed_ = false;
 }
 
+void TForm1::ShowFileListMenu(LPARAM at) {
+  HWND list = Get<ui::Control>("ListViewList").hwnd();
+  POINT p{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+  if (at == -1) {
+    // From the keyboard (the menu key, Shift+F10): below the focused item.
+    RECT r{};
+    const int focused = ListView_GetNextItem(list, -1, LVNI_FOCUSED);
+    if (focused >= 0 && ListView_GetItemRect(list, focused, &r, LVIR_LABEL)) {
+      p = POINT{r.left, r.bottom};
+    } else {
+      p = POINT{0, 0};
+    }
+    ::ClientToScreen(list, &p);
+  }
+  Get<ui::PopupMenu>("PopupMenuFileList").Popup(p.x, p.y);
+}
+
 LRESULT CALLBACK TForm1::ListViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
   auto* form = reinterpret_cast<TForm1*>(self);
+  if (msg == WM_CONTEXTMENU) {
+    // A right click and the keyboard both open the list's menu.
+    ui::RunGuarded(form->hwnd(), [form, lp] { form->ShowFileListMenu(lp); });
+    return 0;
+  }
   // Showing a bar sends messages of its own; fix the bars once per outer message.
   if (!form->fixing_scroll_bars_ && msg != WM_NCDESTROY) {
     form->fixing_scroll_bars_ = true;
@@ -315,7 +338,7 @@ void TForm1::SpeedButton_GeneralMenuClick() {
 
 void TForm1::AboutMenuClick() {
   RestGeneralMenuButton();
-  if (show_about) show_about();
+  if (about_window_ != nullptr) about_window_->ShowModal();
 }
 
 void TForm1::MenuItem1Click() {
@@ -919,9 +942,6 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
       RestGeneralMenuButton();
       break;
-    case WM_MOUSEWHEEL:
-      if (FormMouseWheel(GET_WHEEL_DELTA_WPARAM(wp))) return 0;
-      break;
     case WM_CONTEXTMENU: {
       // The source box and the preview share the icon menu; right clicks on
       // the background open nothing.
@@ -961,10 +981,6 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         UpdateFormState();
       } else if (hdr->code == NM_DBLCLK) {
         ListViewListDblClick();
-      } else if (hdr->code == NM_RCLICK) {
-        POINT p;
-        ::GetCursorPos(&p);
-        Get<ui::PopupMenu>("PopupMenuFileList").Popup(p.x, p.y);
       }
       return 0;
     }

@@ -56,6 +56,8 @@ class TForm1 final : public ui::Form {
   void ListViewListDblClick();
   void ButtonRefreshClick();
   void RefreshIconMenuClick();
+  // The folder list's menu at a screen point, or (-1) below the focused item.
+  void ShowFileListMenu(LPARAM at);
 
   // The engine in the window.
   void UpdateFormState();
@@ -80,8 +82,8 @@ class TForm1 final : public ui::Form {
   // The full path of each listed folder, by item index.
   const std::vector<std::string>& item_paths() const { return item_paths_; }
 
-  // Set by the program: shows the About window modally.
-  std::function<void()> show_about;
+  // The About window that F1 and "О программе" show modally.
+  void set_about_window(ui::Form* about) { about_window_ = about; }
 
   bool portable_mode() const { return portable_mode_; }
   bool show_horz_scroll() const { return show_horz_scroll_; }
@@ -146,6 +148,7 @@ class TForm1 final : public ui::Form {
   std::string version_;
   bool portable_mode_;
   MenuButtonState menu_button_;
+  ui::Form* about_window_ = nullptr;
   std::optional<std::string> command_line_folder_;
 };
 

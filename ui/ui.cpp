@@ -50,6 +50,12 @@ std::vector<std::string_view> PropertiesOf(ComponentKind k) {
 
 Form* FormOf(HWND hwnd) { return reinterpret_cast<Form*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
+// The form that last became the program's active form; other windows of the
+// program (message boxes, pickers, menus) do not change it.
+Form* g_active_form = nullptr;
+
+constexpr UINT_PTR kWheelHookId = 0x5657;
+
 }  // namespace
 
 std::wstring W(std::string_view utf8) { return Widen(utf8); }
@@ -85,6 +91,29 @@ void ShowDefaultErrorReport(HWND owner, const char* what) noexcept {
   }
 
 void RunGuarded(HWND owner, const std::function<void()>& fn) noexcept { VANDREL_GUARDED(owner, fn();) }
+
+// The wheel over a spin box (its edit part or its arrows) goes to the form's
+// handler before the arrow control's own, which would step by the delta.
+LRESULT CALLBACK SpinWheelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) noexcept {
+  if (msg == WM_MOUSEWHEEL) {
+    auto* form = reinterpret_cast<Form*>(ref);
+    bool handled = false;
+    RunGuarded(form->hwnd(), [&] { handled = form->on_mouse_wheel && form->on_mouse_wheel(GET_WHEEL_DELTA_WPARAM(wp)); });
+    if (handled) return 0;
+  } else if (msg == WM_NCDESTROY) {
+    ::RemoveWindowSubclass(hwnd, &SpinWheelProc, kWheelHookId);
+  }
+  return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void HookSpinWheel(Control& c) {
+  // The newest hook runs first: take ours off and put it back on top.
+  for (HWND h : {c.hwnd(), c.updown()}) {
+    if (h == nullptr) continue;
+    ::RemoveWindowSubclass(h, &SpinWheelProc, kWheelHookId);
+    ::SetWindowSubclass(h, &SpinWheelProc, kWheelHookId, reinterpret_cast<DWORD_PTR>(&c.form()));
+  }
+}
 
 void ProcessMessages() {
   MSG msg;
@@ -331,13 +360,6 @@ void MenuItem::SetProperty(std::string_view property, const std::string& value) 
 void MenuItem::SetChecked(bool on) {
   checked = on;
   if (owner_menu) ::CheckMenuItem(owner_menu, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-  if (on && type == Type::kRadio && owner_menu) {
-    MENUITEMINFOW mi{sizeof mi};
-    mi.fMask = MIIM_FTYPE;
-    ::GetMenuItemInfoW(owner_menu, command, FALSE, &mi);
-    mi.fType |= MFT_RADIOCHECK;
-    ::SetMenuItemInfoW(owner_menu, command, FALSE, &mi);
-  }
 }
 
 PopupMenu::~PopupMenu() {
@@ -377,6 +399,7 @@ Form::Form(Options options) : options_(std::move(options)), self_(*this, options
 
 Form::~Form() {
   std::erase(g_forms, this);
+  if (g_active_form == this) g_active_form = nullptr;
   if (font_) ::DeleteObject(font_);
   if (hwnd_ && ::IsWindow(hwnd_)) {
     ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
@@ -465,6 +488,7 @@ void Form::CreateWindowFor(Control& c, const ControlSpec& spec) {
                                         UDS_SETBUDDYINT,
                                     0, 0, 0, 0, parent, nullptr, g_instance, nullptr);
       ::SendMessageW(c.updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(c.hwnd_), 0);
+      HookSpinWheel(c);
       break;
     case ComponentKind::kComboBox:
       c.hwnd_ = make(0, WC_COMBOBOXW, WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, L"");
@@ -533,6 +557,14 @@ MenuItem& Form::AddMenuItem(Control& menu_or_item, const std::string& name, cons
     ::AppendMenuW(target, MF_SEPARATOR, ref.command, nullptr);
   } else {
     ::AppendMenuW(target, MF_STRING, ref.command, Widen(caption).c_str());
+  }
+  if (type == MenuItem::Type::kRadio) {
+    // A radio item shows a dot when checked, whichever of its group it is.
+    MENUITEMINFOW mi{sizeof mi};
+    mi.fMask = MIIM_FTYPE;
+    ::GetMenuItemInfoW(target, ref.command, FALSE, &mi);
+    mi.fType |= MFT_RADIOCHECK;
+    ::SetMenuItemInfoW(target, ref.command, FALSE, &mi);
   }
   return ref;
 }
@@ -710,7 +742,10 @@ void Form::LayoutChildren(Control* container, RECT area) {
       ::MoveWindow(c->hwnd_, full.left + x, full.top + Scale(c->design.top), w, Scale(c->design.bottom), TRUE);
     }
     if (c->kind_ == ComponentKind::kStatusBar) ::SendMessageW(c->hwnd_, WM_SIZE, 0, 0);
-    if (c->updown_) ::SendMessageW(c->updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(c->hwnd_), 0);
+    if (c->updown_) {
+      ::SendMessageW(c->updown_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(c->hwnd_), 0);
+      HookSpinWheel(*c);  // setting the buddy put the arrows' own hook first again
+    }
     if (IsContainer(c->kind_)) {
       RECT inner;
       ::GetClientRect(c->hwnd_, &inner);
@@ -787,7 +822,15 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       Dispatch(wp, lp);
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wp) != WA_INACTIVE && on_activate) on_activate();
+      // Coming back from another program, a message box or a picker does
+      // not make a form active again; the close of another form does.
+      if (LOWORD(wp) != WA_INACTIVE && g_active_form != this) {
+        g_active_form = this;
+        if (on_activate) on_activate();
+      }
+      break;
+    case WM_MOUSEWHEEL:
+      if (on_mouse_wheel && on_mouse_wheel(GET_WHEEL_DELTA_WPARAM(wp))) return 0;
       break;
     case WM_CLOSE:
       if (on_close) on_close();

@@ -36,6 +36,9 @@ void InitializeUi(HINSTANCE instance);
 HINSTANCE Instance();
 
 class Form;
+class Control;
+// Routes the wheel over a spin box to its form's on_mouse_wheel first.
+void HookSpinWheel(Control& spin);
 
 class Control : public Component {
  public:
@@ -197,7 +200,12 @@ class Form : public ComponentOwner {
   std::map<UINT, std::function<void()>> keys;
   bool HandleKey(const MSG& msg);
 
+  // on_activate runs when this window becomes the program's active form: at
+  // its first activation and when another form of the program hands the
+  // activation back, not after a message box, a picker or another program.
   std::function<void()> on_create, on_show, on_activate, on_close, on_destroy;
+  // The mouse wheel anywhere in the window, spin boxes first; true: handled.
+  std::function<bool(int wheel_delta)> on_mouse_wheel;
 
  protected:
   virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);

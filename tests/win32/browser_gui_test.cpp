@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "about/unit_about_win32.h"
 #include "app/unit_base_win32.h"
 #include "icons/icon_extraction.h"
 #include "platform/win32/com_ptr.h"
@@ -185,6 +186,126 @@ TEST_F(BrowserGuiTest, TheCommandLineFolderIsListedAndSelected) {
   EXPECT_EQ(form->item_paths()[static_cast<std::size_t>(selected)], dir.File("Beta"));
 }
 
+// A message box of the program owned by the main window, closed by a timer.
+void CALLBACK CloseMessageBoxSoon(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND h, LPARAM) -> BOOL {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(h, cls, 16);
+        if (std::wstring(cls) == L"#32770") ::PostMessageW(h, WM_COMMAND, IDOK, 0);
+        return TRUE;
+      },
+      0);
+}
+
+TEST_F(BrowserGuiTest, TheCommandLineFolderIsOpenedOnlyWhenTheMainFormBecomesActive) {
+  form = std::make_unique<TForm1>(std::vector<std::string>{dir.File("Beta")}, "9.0.26.320", false);
+  form->set_prompts(&prompts);
+  TForm8 about([] { return std::string("Vandrel"); }, "");
+  int activations = 0;
+  auto activate = form->on_activate;
+  form->on_activate = [&] {
+    ++activations;
+    activate();
+  };
+  auto selected_name = [this] {
+    const int i = SelectedItem();
+    return i < 0 ? std::string() : Names()[static_cast<std::size_t>(i)];
+  };
+  form->Show();
+  ::SetForegroundWindow(form->hwnd());
+  ui::ProcessMessages();
+  ASSERT_EQ(activations, 1);
+  EXPECT_EQ(selected_name(), "Beta");
+
+  // The user picks another folder; a message box and a picker of the main
+  // window come and go. The choice stays.
+  const auto alpha = std::find(form->item_paths().begin(), form->item_paths().end(), dir.File("Alpha"));
+  ASSERT_NE(alpha, form->item_paths().end());
+  Select(static_cast<int>(alpha - form->item_paths().begin()));
+  ::SetTimer(nullptr, 0, 200, &CloseMessageBoxSoon);
+  ::MessageBoxW(form->hwnd(), L"Изменить иконку папки?", L"Внимание!", MB_OK);
+  ui::ProcessMessages();
+  EXPECT_EQ(activations, 1);
+  EXPECT_EQ(selected_name(), "Alpha");
+
+  // Another form of the program hands the activation back: that counts.
+  about.Show();
+  ::SetActiveWindow(about.hwnd());
+  ui::ProcessMessages();
+  about.Hide();
+  ::SetActiveWindow(form->hwnd());
+  ui::ProcessMessages();
+  EXPECT_EQ(activations, 2);
+  EXPECT_EQ(selected_name(), "Beta");
+  form->Hide();
+}
+
+// The folder list's menu, as it opens: where, and that it opened at all.
+struct MenuSeen {
+  int opened = 0;
+  RECT at{};
+};
+MenuSeen g_menu;
+
+void CALLBACK CloseListMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  if (HWND menu = ::FindWindowW(L"#32768", nullptr); menu && ::IsWindowVisible(menu)) {
+    ++g_menu.opened;
+    ::GetWindowRect(menu, &g_menu.at);
+  }
+  ::EndMenu();
+}
+
+TEST_F(BrowserGuiTest, TheKeyboardOpensTheFolderListsMenuAtTheFocusedItem) {
+  List(dir.path());
+  form->Show();
+  ::SetForegroundWindow(form->hwnd());
+  HWND list = form->Get<ui::Control>("ListViewList").hwnd();
+  ::SetFocus(list);
+  Select(1);
+  ui::ProcessMessages();
+  RECT item{};
+  ASSERT_TRUE(ListView_GetItemRect(list, 1, &item, LVIR_LABEL));
+  POINT below{item.left, item.bottom};
+  ::ClientToScreen(list, &below);
+
+  const struct {
+    const char* how;
+    std::vector<WORD> keys;  // pressed in order, released in reverse
+  } ways[] = {{"the menu key", {VK_APPS}}, {"Shift+F10", {VK_SHIFT, VK_F10}}};
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.how);
+    g_menu = MenuSeen{};
+    std::vector<INPUT> input;
+    for (WORD k : way.keys) input.push_back(INPUT{.type = INPUT_KEYBOARD, .ki = {.wVk = k}});
+    for (auto k = way.keys.rbegin(); k != way.keys.rend(); ++k)
+      input.push_back(INPUT{.type = INPUT_KEYBOARD, .ki = {.wVk = *k, .dwFlags = KEYEVENTF_KEYUP}});
+    ::SetTimer(nullptr, 0, 300, &CloseListMenuSoon);
+    ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+    for (int i = 0; i < 20 && g_menu.opened == 0; ++i) {
+      ui::ProcessMessages();
+      ::Sleep(25);
+    }
+    EXPECT_EQ(g_menu.opened, 1);
+    EXPECT_NEAR(g_menu.at.left, below.x, 4);
+    EXPECT_NEAR(g_menu.at.top, below.y, 4);
+  }
+
+  // A right click (the list reports it as a context menu at the mouse) still
+  // opens it where the mouse is.
+  g_menu = MenuSeen{};
+  ::SetTimer(nullptr, 0, 300, &CloseListMenuSoon);
+  POINT at{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+  ::ClientToScreen(list, &at);
+  ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
+  EXPECT_EQ(g_menu.opened, 1);
+  EXPECT_NEAR(g_menu.at.left, at.x, 4);
+  EXPECT_NEAR(g_menu.at.top, at.y, 4);
+  form->Hide();
+}
 
 // ------------------------------------------------------------ the icon source
 

@@ -22,12 +22,28 @@ class GuiTest : public ::testing::Test {
   void SetUp() override {
     form1 = std::make_unique<TForm1>(std::vector<std::string>{"\"D:\\Photos\\Summer\""}, "9.0.26.320", false);
     form8 = std::make_unique<TForm8>([this] { return form1->Caption(); }, "© 2026 Vandrel");
-    form1->show_about = [this] { ++about_shown; };
+    form1->set_about_window(form8.get());
   }
   std::unique_ptr<TForm1> form1;
   std::unique_ptr<TForm8> form8;
-  int about_shown = 0;
 };
+
+// The About window is modal: a timer notes what it showed and closes it.
+struct AboutSeen {
+  TForm8* form = nullptr;
+  int shown = 0;
+  std::string version_line;
+};
+AboutSeen g_about;
+
+void CALLBACK CloseAboutSoon(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  if (g_about.form && ::IsWindowVisible(g_about.form->hwnd())) {
+    ++g_about.shown;
+    g_about.version_line = g_about.form->Get<ui::Control>("LabelVersion").GetProperty("Caption");
+    g_about.form->Hide();
+  }
+}
 
 void CALLBACK CloseMenuSoon(HWND, UINT, UINT_PTR id, DWORD) {
   ::KillTimer(nullptr, id);
@@ -109,6 +125,30 @@ TEST_F(GuiTest, MenusCarryTheirItemsKindsAndShortcuts) {
                                              "EmbedFolderMenu", "N6", "DeleteIconCache", "RestartExplorerMenu",
                                              "MenuItem2", "CheckUpdateMenu", "N1", "AboutMenu"}));
   EXPECT_TRUE(general.right_aligned);
+  // Each item's kind, as the component says and as the menu shows it.
+  using Type = ui::MenuItem::Type;
+  const struct {
+    const char* name;
+    Type type;
+  } kinds[] = {
+      {"ThemeMenu", Type::kItem},        {"ThemeAuto", Type::kRadio},      {"ThemeLight", Type::kRadio},
+      {"ThemeDark", Type::kRadio},       {"LanguageMenu", Type::kItem},    {"ViewMenu", Type::kItem},
+      {"IconSmallMenu", Type::kRadio},   {"IconBigMenu", Type::kRadio},    {"N3", Type::kSeparator},
+      {"RefreshListMenu", Type::kItem},  {"N4", Type::kSeparator},         {"EmbedFolderMenu", Type::kCheck},
+      {"N6", Type::kSeparator},          {"DeleteIconCache", Type::kItem}, {"RestartExplorerMenu", Type::kItem},
+      {"MenuItem2", Type::kSeparator},   {"CheckUpdateMenu", Type::kItem}, {"N1", Type::kSeparator},
+      {"AboutMenu", Type::kItem},        {"RefreshIconMenu", Type::kItem}, {"N2", Type::kSeparator},
+      {"IconDeleteMenu", Type::kItem},   {"AddIconMenu", Type::kItem},     {"SaveIconMenu", Type::kItem},
+  };
+  for (const auto& k : kinds) {
+    auto& item = form1->Get<ui::MenuItem>(k.name);
+    EXPECT_EQ(item.type, k.type) << k.name;
+    MENUITEMINFOW info{sizeof info};
+    info.fMask = MIIM_FTYPE;
+    ASSERT_TRUE(::GetMenuItemInfoW(item.owner_menu, item.command, FALSE, &info)) << k.name;
+    EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, k.type == Type::kSeparator) << k.name;
+    EXPECT_EQ((info.fType & MFT_RADIOCHECK) != 0, k.type == Type::kRadio) << k.name;
+  }
   EXPECT_TRUE(form1->Get<ui::MenuItem>("ThemeAuto").checked);
   EXPECT_TRUE(form1->Get<ui::MenuItem>("IconSmallMenu").checked);
   EXPECT_FALSE(form1->Get<ui::MenuItem>("EmbedFolderMenu").checked);
@@ -148,11 +188,24 @@ TEST_F(GuiTest, RadioItemsCheckThemselvesAndCheckItemsToggle) {
 }
 
 TEST_F(GuiTest, F1OpensAboutFromAnyControlAndF5RestsTheMenuButton) {
+  g_about = AboutSeen{form8.get()};
+  form1->Show();
   MSG key{form1->Get<ui::Control>("EditInfoTip").hwnd(), WM_KEYDOWN, VK_F1, 0};
+  ::SetTimer(nullptr, 0, 200, &CloseAboutSoon);
   EXPECT_TRUE(form1->HandleKey(key));
-  EXPECT_EQ(about_shown, 1);
+  EXPECT_EQ(g_about.shown, 1);
+
+  // The menu button stays down after its menu closed, until F5 rests it.
+  ::SetTimer(nullptr, 0, 200, &CloseMenuSoon);
+  form1->SpeedButton_GeneralMenuClick();
+  ASSERT_TRUE(form1->menu_button().down);
   key.wParam = VK_F5;
   EXPECT_TRUE(form1->HandleKey(key));
+  EXPECT_FALSE(form1->menu_button().down);
+  EXPECT_TRUE(form1->menu_button().allow_all_up);
+  const LRESULT state = ::SendMessageW(form1->Get<ui::Control>("SpeedButton_GeneralMenu").hwnd(), BM_GETSTATE, 0, 0);
+  EXPECT_FALSE(state & BST_PUSHED);
+  form1->Hide();
   key.wParam = VK_F2;
   EXPECT_FALSE(form1->HandleKey(key));
   MSG elsewhere{form8->hwnd(), WM_KEYDOWN, VK_F1, 0};
@@ -224,30 +277,52 @@ TEST_F(GuiTest, TheWheelStepsTheSpinBoxByOneOnlyOverIt) {
   spin.SetSpinRange(0, 10);
   spin.SetSpinValue(4);
   form1->Show();
+  form1->Relayout();  // laying out sets the arrows' buddy again
   ui::ProcessMessages();
-  RECT r;
-  ::GetWindowRect(spin.hwnd(), &r);
-  ::SetCursorPos((r.left + r.right) / 2 - 4, (r.top + r.bottom) / 2);
-  EXPECT_TRUE(form1->FormMouseWheel(120 * 3));  // one step, whatever the delta
+  auto wheel = [](HWND to, int delta, const RECT& at) {
+    const int x = (at.left + at.right) / 2;
+    const int y = (at.top + at.bottom) / 2;
+    ::SetCursorPos(x, y);
+    ::SendMessageW(to, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))), MAKELPARAM(x, y));
+  };
+  RECT edit, arrows, tip;
+  ::GetWindowRect(spin.hwnd(), &edit);
+  edit.right -= 8;  // the arrows overlap the edit's right end
+  ::GetWindowRect(spin.updown(), &arrows);
+  ::GetWindowRect(form1->Get<ui::Control>("EditInfoTip").hwnd(), &tip);
+
+  wheel(spin.hwnd(), 360, edit);  // three notches at once: still one step
   EXPECT_EQ(spin.SpinValue(), 5);
-  EXPECT_TRUE(form1->FormMouseWheel(-120));
-  EXPECT_TRUE(form1->FormMouseWheel(-120));
-  EXPECT_EQ(spin.SpinValue(), 3);
+  EXPECT_EQ(::GetFocus(), spin.hwnd());
+  DWORD from = 1, to = 0;
+  ::SendMessageW(spin.hwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, static_cast<DWORD>(::GetWindowTextLengthW(spin.hwnd())));
+  wheel(spin.hwnd(), -40, edit);  // a fine-grained wheel's small delta: one step down
+  EXPECT_EQ(spin.SpinValue(), 4);
+  wheel(spin.updown(), 120, arrows);
+  wheel(spin.updown(), 240, arrows);
+  EXPECT_EQ(spin.SpinValue(), 6);
   spin.SetSpinValue(10);
-  EXPECT_TRUE(form1->FormMouseWheel(120));
+  wheel(spin.hwnd(), 120, edit);
   EXPECT_EQ(spin.SpinValue(), 10);  // the bounds hold
-  ::GetWindowRect(form1->Get<ui::Control>("EditInfoTip").hwnd(), &r);
-  ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  EXPECT_FALSE(form1->FormMouseWheel(120));
+  // Elsewhere in the window the wheel leaves the index alone.
+  wheel(form1->hwnd(), 120, tip);
+  EXPECT_EQ(spin.SpinValue(), 10);
   form1->Hide();
 }
 
 TEST_F(GuiTest, F1ShowsAboutWithTheTitleAsItsVersionLine) {
-  form1->show_about = [this] { form8->FormShow(); ++about_shown; };
+  g_about = AboutSeen{form8.get()};
+  form1->SetCaption("Vandrel 9.0.26.320 (64-bit) Portable");
+  form1->Show();
   MSG key{form1->Get<ui::Control>("ButtonChangeIcon").hwnd(), WM_KEYDOWN, VK_F1, 0};
+  ::SetTimer(nullptr, 0, 200, &CloseAboutSoon);
   ASSERT_TRUE(form1->HandleKey(key));
-  EXPECT_EQ(about_shown, 1);
-  EXPECT_EQ(form8->Get<ui::Control>("LabelVersion").GetProperty("Caption"), form1->Caption());
+  EXPECT_EQ(g_about.shown, 1);
+  EXPECT_EQ(g_about.version_line, "Vandrel 9.0.26.320 (64-bit) Portable");
+  EXPECT_FALSE(::IsWindowVisible(form8->hwnd()));
+  form1->Hide();
 }
 
 TEST_F(GuiTest, AHandlersExceptionBecomesAnErrorReportAndTheWindowGoesOn) {
