@@ -17,7 +17,7 @@ std::size_t Align4(std::size_t v) { return (v + 3) & ~std::size_t{3}; }
 // UTF-16 key, the value and the children, each part 32-bit aligned.
 struct Node {
   std::size_t begin = 0;
-  std::size_t end = 0;  // begin + wLength, clipped to the parent
+  std::size_t end = 0;  // begin + wLength, inside the parent
   std::uint16_t value_length = 0;
   std::uint16_t type = 0;
   std::u16string key;
@@ -30,8 +30,10 @@ std::optional<Node> ReadNode(std::span<const std::byte> b, std::size_t at, std::
   Node n;
   n.begin = at;
   const std::uint16_t length = U16(b, at);
-  if (length < 6) return std::nullopt;
-  n.end = std::min(limit, at + length);
+  // A node longer than what holds it is damaged: none of it is read, so a
+  // cut block never yields a cut value.
+  if (length < 6 || at + length > limit) return std::nullopt;
+  n.end = at + length;
   n.value_length = U16(b, at + 2);
   n.type = U16(b, at + 4);
   std::size_t p = at + 6;

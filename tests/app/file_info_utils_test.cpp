@@ -92,14 +92,17 @@ TEST(VersionValue, ReadsThroughTheSelectedTableWithoutRegardToCase) {
 
 TEST(VersionBlock, DamagedBlocksGiveEmptyTextWithoutReadingPastThem) {
   const Bytes good = BuildVersionBlock(SimpleVersion(u"9.0.26.320", kMs9_0, kLs26_320));
+  ASSERT_EQ(FileVersionFromBlock(good), "9.0.26.320");
+  // A block shorter than its own length field is not a version block.
   for (std::size_t size = 0; size < good.size(); ++size) {
     const Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(size));
-    (void)FileVersionFromBlock(cut);
-    (void)VersionValueFromBlock(cut, "CompanyName");
+    EXPECT_EQ(FileVersionFromBlock(cut), "") << size;
+    EXPECT_EQ(VersionValueFromBlock(cut, "CompanyName"), "") << size;
   }
+  // Children whose lengths are zero hold no values.
   Bytes zero_lengths = good;
   for (std::size_t i = 40; i + 1 < zero_lengths.size(); i += 2) zero_lengths[i] = std::byte{0};
-  EXPECT_NO_FATAL_FAILURE(FileVersionFromBlock(zero_lengths));
+  EXPECT_EQ(VersionValueFromBlock(zero_lengths, "CompanyName"), "");
 }
 
 TEST(FileInfoUtils, ReadsTheVersionResourceOfAnExecutable) {

@@ -52,7 +52,9 @@ def main():
         # Copy an .ico, then another: the first copy goes to the trash.
         r = cli("apply", win(a), "--icon", win(star), "--copy", "--index", "12")
         chk.expect(r.returncode == 0 and read(os.path.join(a, "star.ico")) == read(star), "the .ico was not copied")
-        chk.expect(b"IconResource=star.ico,12\r\n" in read(os.path.join(a, "Desktop.ini")), "keys of a copied .ico")
+        # An .ico holds one icon: whatever index was asked for, 0 is written.
+        chk.expect(b"IconIndex=0\r\nIconResource=star.ico,0\r\n" in read(os.path.join(a, "Desktop.ini")),
+                   "keys of a copied .ico")
         # Wine keeps a file's DOS attributes in an extended attribute (and no
         # read-only on folders): Desktop.ini and the copy are hidden and system.
         for f in ("Desktop.ini", "star.ico"):
@@ -120,6 +122,52 @@ def main():
         chk.expect(r.stdout.decode().splitlines() == ["source=", "index=0", "tip="], f"show after remove: {r.stdout!r}")
         r = cli("remove", win(os.path.join(work, "nowhere")))
         chk.expect(r.returncode == 1, "removing from a missing folder")
+
+        # A crafted Desktop.ini that leads outside the folder with "/": the
+        # icon shown is that outside .ico, yet remove touches nothing outside.
+        victim = os.path.join(work, "victim")
+        os.makedirs(victim)
+        keep = os.path.join(victim, "keep.ico")
+        with open(keep, "wb") as fh:
+            fh.write(b"\0\0\1\0keep")
+        os.chmod(keep, 0o444)  # read-only, as Wine shows it
+        t = os.path.join(work, "T")
+        os.makedirs(t)
+        with open(os.path.join(t, "Desktop.ini"), "wb") as fh:
+            fh.write(b"[.ShellClassInfo]\r\nIconFile=../victim/keep.ico\r\nIconIndex=0\r\n")
+        r = cli("show", win(t))
+        chk.expect(r.stdout.decode().splitlines()[0].endswith("keep.ico"), f"show of the crafted folder: {r.stdout!r}")
+        r = cli("remove", win(t))
+        chk.expect(r.returncode == 0, f"remove of the crafted folder: exit {r.returncode} {r.stderr!r}")
+        chk.expect(os.path.exists(keep) and read(keep) == b"\0\0\1\0keep" and (os.stat(keep).st_mode & 0o222) == 0,
+                   "the file outside the folder was touched")
+        chk.expect(not os.path.exists(os.path.join(trash, "keep.ico")), "the outside file went to the trash")
+
+        # Remove keeps what else a Desktop.ini holds.
+        k = os.path.join(work, "K")
+        os.makedirs(k)
+        with open(os.path.join(k, "Desktop.ini"), "wb") as fh:
+            fh.write(b"[.ShellClassInfo]\r\nLocalizedResourceName=@shell32.dll,-21770\r\nIconResource=" +
+                     win(star).encode() + b",0\r\nInfoTip=x\r\n[ViewState]\r\nFolderType=Pictures\r\n")
+        r = cli("remove", win(k))
+        chk.expect(r.returncode == 0, f"remove with other content: exit {r.returncode} {r.stderr!r}")
+        kept = read(os.path.join(k, "Desktop.ini")) if os.path.exists(os.path.join(k, "Desktop.ini")) else b""
+        chk.expect(kept == b"[.ShellClassInfo]\r\nLocalizedResourceName=@shell32.dll,-21770\r\n\r\n"
+                           b"[ViewState]\r\nFolderType=Pictures\r\n\r\n", f"kept Desktop.ini: {kept!r}")
+        chk.expect(os.path.exists(star), "the icon source outside went away")
+
+        # The folder is resolved before the guards: ".." to a drive root and
+        # "/" to a protected name are refused like their plain forms.
+        r = cli("apply", "Z:\\tmp\\..", "--icon", win(star))
+        chk.expect(r.returncode == 1 and b"drive" in r.stderr.lower(), f"Z:\\tmp\\..: exit {r.returncode} {r.stderr!r}")
+        boot = os.path.join(work, "deep2", "Boot")
+        os.makedirs(boot)
+        r = cli("apply", "Z:" + os.path.join(work, "deep2", "x", "..", "Boot"), "--icon", win(star))
+        chk.expect(r.returncode == 1 and not os.listdir(boot), f"Boot through '/' and '..': exit {r.returncode} {r.stderr!r}")
+        # A tooltip with line breaks stays one line.
+        r = cli("apply", win(c), "--icon", win(star), "--tip", "one\r\n[two]\nthree")
+        chk.expect(b"InfoTip=one  [two] three\r\n" in read(os.path.join(c, "Desktop.ini")),
+                   f"a tooltip with line breaks: {read(os.path.join(c, 'Desktop.ini'))!r}")
     finally:
         shutil.rmtree(work, ignore_errors=True)
     chk.finish("engine through vandrel-cli")

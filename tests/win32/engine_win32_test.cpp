@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/message_captions.h"
 #include "engine/folder_state.h"
 #include "engine/icon_delete.h"
 #include "engine/icon_install.h"
 #include "icons/get_big_icon_win32.h"
+#include "icons/icon_extraction.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_ansi_codec.h"
 #include "platform/win32/win32_file_system.h"
@@ -63,11 +66,25 @@ TEST_F(EngineWin32Test, AppliesReadsAndRemovesAnIconOnARealFolder) {
 
 TEST_F(EngineWin32Test, ExtractsFromAnExecutableThroughTheTemporaryFolder) {
   const std::string shell32 = testing::SystemFolder() + "\\shell32.dll";
+  // Someone else's file of the natural name in the temporary folder stays.
+  const std::string theirs = GetTempIconFolder() + "shell32.ico";
+  fs.WriteFileAtomically(theirs, testing::PatternBytes(7, 3));
+  std::string temp_dir = GetTempIconFolder();
+  temp_dir.pop_back();
+  const auto temp_before = testing::FolderEntries(temp_dir);
   ASSERT_TRUE(IconInstall(services, InstallRequest{folder + "\\", shell32, 3, "", true}).has_value());
+  EXPECT_EQ(fs.ReadFile(theirs), testing::PatternBytes(7, 3));
+  fs.RemoveFile(theirs);
+  // Our own temporary extraction is gone again.
+  EXPECT_EQ(testing::FolderEntries(temp_dir).size(), temp_before.size());
+  IconServices icons{fs, loader, prompts, captions};
+  ASSERT_TRUE(ExtractIconByIndex(icons, shell32, dir.File("reference.ico"), 3));
   const auto placed = fs.ReadFile(folder + "\\shell32.ico");
-  const auto temp = fs.ReadFile(GetTempIconFolder() + "shell32.ico");
-  ASSERT_TRUE(placed && temp);
-  EXPECT_EQ(*placed, *temp);
+  ASSERT_TRUE(placed.has_value());
+  EXPECT_EQ(*placed, *fs.ReadFile(dir.File("reference.ico")));
+  auto entries = testing::FolderEntries(folder);
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"Desktop.ini", "shell32.ico"}));
   // The copy is a one-icon .ico file, shown at its own index 0.
   const FolderIconInfo info = GetIcon(services, folder);
   EXPECT_EQ(info.icon_source, folder + "\\shell32.ico");
@@ -102,6 +119,55 @@ TEST_F(EngineWin32Test, RecyclingTakesTheFileAway) {
   EXPECT_TRUE(DeleteFileWithUndo(shell, victim));
   EXPECT_FALSE(fs.FileExists(victim));
   EXPECT_FALSE(DeleteFileWithUndo(shell, dir.File("never there.ico")));
+
+  // A path longer than the shell's file operations take goes by its short form.
+  std::string deep = dir.path();
+  while (deep.size() < MAX_PATH + 20) {
+    deep += "\\a rather long folder name";
+    ASSERT_TRUE(::CreateDirectoryW(ToWinPath(deep).c_str(), nullptr));
+  }
+  const std::string long_file = deep + "\\old copy.ico";
+  fs.WriteFileAtomically(long_file, testing::PatternBytes(10, 2));
+  std::string reason;
+  EXPECT_TRUE(shell.RecycleFile(long_file, reason)) << reason;
+  EXPECT_FALSE(fs.FileExists(long_file));
+}
+
+TEST_F(EngineWin32Test, RemoveKeepsAForeignDesktopIniAndReportsWhatStays) {
+  const std::string ini = folder + "\\Desktop.ini";
+  fs.WriteFileAtomically(ini, testing::ToBytes("[.ShellClassInfo]\r\nLocalizedResourceName=@shell32.dll,-21770\r\n"
+                                               "IconResource=star.ico,0\r\n[ViewState]\r\nMode=4\r\n"));
+  fs.WriteFileAtomically(folder + "\\star.ico", testing::PatternBytes(30, 1));
+  ASSERT_TRUE(IconDelete(services, folder, folder + "\\star.ico").has_value());
+  EXPECT_EQ(fs.ReadFile(ini), testing::ToBytes("[.ShellClassInfo]\r\nLocalizedResourceName=@shell32.dll,-21770\r\n\r\n"
+                                               "[ViewState]\r\nMode=4\r\n\r\n"));
+  EXPECT_EQ(Attributes(ini) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM), DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
+  EXPECT_FALSE(fs.FileExists(folder + "\\star.ico"));
+}
+
+TEST_F(EngineWin32Test, UniqueFilesFullPathsAndLinkedFolders) {
+  const std::string first = fs.CreateUniqueFile(dir.path() + "\\", "star.ico", ".vandrel-new");
+  EXPECT_EQ(first, dir.File("star.ico.vandrel-new"));
+  fs.WriteFileAtomically(first, testing::PatternBytes(5, 1));
+  const std::string second = fs.CreateUniqueFile(dir.path() + "\\", "star.ico", ".vandrel-new");
+  EXPECT_EQ(second, dir.File("star.ico-1.vandrel-new"));
+  EXPECT_EQ(fs.ReadFile(first), testing::PatternBytes(5, 1));  // never opened again
+  EXPECT_EQ(fs.ReadFile(second), Bytes{});
+
+  EXPECT_EQ(fs.FullPath("C:\\Photos\\.."), "C:\\");
+  EXPECT_EQ(fs.FullPath("C:/Photos//Boot"), "C:\\Photos\\Boot");
+  EXPECT_EQ(fs.FullPath(folder + "\\.\\sub\\..\\"), folder + "\\");
+
+  // A link to a folder that is gone is no folder.
+  const std::string target = dir.File("target");
+  const std::string link = dir.File("link");
+  ASSERT_TRUE(::CreateDirectoryW(Widen(target).c_str(), nullptr));
+  if (!::CreateSymbolicLinkW(Widen(link).c_str(), Widen(target).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))
+    GTEST_SKIP() << "no symbolic links here";
+  EXPECT_TRUE(fs.FolderExists(link));
+  ::RemoveDirectoryW(Widen(target).c_str());
+  EXPECT_FALSE(fs.FolderExists(link));
+  ::RemoveDirectoryW(Widen(link).c_str());
 }
 
 }  // namespace
