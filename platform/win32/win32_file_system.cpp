@@ -70,14 +70,14 @@ bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attri
 bool Win32FileSystem::FolderExists(const std::string& path) {
   const std::wstring w = ToWinPath(path);
   const DWORD a = ::GetFileAttributesW(w.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY) == 0) return false;
-  if ((a & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return true;
-  // A link or junction: only a target that opens as a folder counts.
-  UniqueHandle h(::CreateFileW(w.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!h.valid()) return false;
+  if (a == INVALID_FILE_ATTRIBUTES) return false;
+  if ((a & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  // A link or junction: what counts is the target, opened through the link.
+  UniqueHandle h(::CreateFileW(w.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
-  return ::GetFileInformationByHandle(h.get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return h.valid() && ::GetFileInformationByHandle(h.get(), &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 void Win32FileSystem::CopyFileOver(const std::string& source, const std::string& target) {

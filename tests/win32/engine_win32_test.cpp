@@ -71,12 +71,13 @@ TEST_F(EngineWin32Test, ExtractsFromAnExecutableThroughTheTemporaryFolder) {
   fs.WriteFileAtomically(theirs, testing::PatternBytes(7, 3));
   std::string temp_dir = GetTempIconFolder();
   temp_dir.pop_back();
-  const auto temp_before = testing::FolderEntries(temp_dir);
+  auto temp_before = testing::FolderEntries(temp_dir);
+  std::erase(temp_before, "shell32.ico");
   ASSERT_TRUE(IconInstall(services, InstallRequest{folder + "\\", shell32, 3, "", true}).has_value());
   EXPECT_EQ(fs.ReadFile(theirs), testing::PatternBytes(7, 3));
   fs.RemoveFile(theirs);
   // Our own temporary extraction is gone again.
-  EXPECT_EQ(testing::FolderEntries(temp_dir).size(), temp_before.size());
+  EXPECT_EQ(testing::FolderEntries(temp_dir), temp_before);
   IconServices icons{fs, loader, prompts, captions};
   ASSERT_TRUE(ExtractIconByIndex(icons, shell32, dir.File("reference.ico"), 3));
   const auto placed = fs.ReadFile(folder + "\\shell32.ico");
@@ -145,7 +146,7 @@ TEST_F(EngineWin32Test, RemoveKeepsAForeignDesktopIniAndReportsWhatStays) {
   EXPECT_FALSE(fs.FileExists(folder + "\\star.ico"));
 }
 
-TEST_F(EngineWin32Test, UniqueFilesFullPathsAndLinkedFolders) {
+TEST_F(EngineWin32Test, UniqueFilesAndFullPaths) {
   const std::string first = fs.CreateUniqueFile(dir.path() + "\\", "star.ico", ".vandrel-new");
   EXPECT_EQ(first, dir.File("star.ico.vandrel-new"));
   fs.WriteFileAtomically(first, testing::PatternBytes(5, 1));
@@ -157,13 +158,15 @@ TEST_F(EngineWin32Test, UniqueFilesFullPathsAndLinkedFolders) {
   EXPECT_EQ(fs.FullPath("C:\\Photos\\.."), "C:\\");
   EXPECT_EQ(fs.FullPath("C:/Photos//Boot"), "C:\\Photos\\Boot");
   EXPECT_EQ(fs.FullPath(folder + "\\.\\sub\\..\\"), folder + "\\");
+}
 
-  // A link to a folder that is gone is no folder.
+TEST_F(EngineWin32Test, ALinkToAFolderThatIsGoneIsNoFolder) {
   const std::string target = dir.File("target");
   const std::string link = dir.File("link");
   ASSERT_TRUE(::CreateDirectoryW(Widen(target).c_str(), nullptr));
-  if (!::CreateSymbolicLinkW(Widen(link).c_str(), Widen(target).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))
-    GTEST_SKIP() << "no symbolic links here";
+  if (!::CreateSymbolicLinkW(Widen(link).c_str(), Widen(target).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+      ::GetFileAttributesW(Widen(link).c_str()) == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "this system makes no symbolic links that can be followed (Wine 8)";
   EXPECT_TRUE(fs.FolderExists(link));
   ::RemoveDirectoryW(Widen(target).c_str());
   EXPECT_FALSE(fs.FolderExists(link));
