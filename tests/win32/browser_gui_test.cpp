@@ -187,17 +187,16 @@ TEST_F(BrowserGuiTest, TheCommandLineFolderIsListedAndSelected) {
 }
 
 // A message box of the program owned by the main window, closed by a timer.
+BOOL CALLBACK PressOkInDialogs(HWND h, LPARAM) {
+  wchar_t cls[16] = {};
+  ::GetClassNameW(h, cls, 16);
+  if (std::wstring(cls) == L"#32770") ::PostMessageW(h, WM_COMMAND, IDOK, 0);
+  return TRUE;
+}
+
 void CALLBACK CloseMessageBoxSoon(HWND, UINT, UINT_PTR id, DWORD) {
   ::KillTimer(nullptr, id);
-  ::EnumThreadWindows(
-      ::GetCurrentThreadId(),
-      [](HWND h, LPARAM) -> BOOL {
-        wchar_t cls[16] = {};
-        ::GetClassNameW(h, cls, 16);
-        if (std::wstring(cls) == L"#32770") ::PostMessageW(h, WM_COMMAND, IDOK, 0);
-        return TRUE;
-      },
-      0);
+  ::EnumThreadWindows(::GetCurrentThreadId(), &PressOkInDialogs, 0);
 }
 
 TEST_F(BrowserGuiTest, TheCommandLineFolderIsOpenedOnlyWhenTheMainFormBecomesActive) {
