@@ -3,6 +3,7 @@
 #include <array>
 
 #include "browser/paths.h"
+#include "engine/folder_state.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
@@ -41,6 +42,14 @@ std::optional<std::string> IcoCopyName(std::string_view stored_name) {
   std::optional<std::string> name = PlainFileName(stored_name);
   if (!name || !HasExtension(*name, ".ico")) return std::nullopt;
   return name;
+}
+
+std::vector<std::string> NamedIcoCopies(const IniStore& desktop_ini) {
+  std::vector<std::string> names;
+  for (const std::string& stored : {desktop_ini.ReadString(kShellClassInfo, "IconFile", ""),
+                                    Work(desktop_ini.ReadString(kShellClassInfo, "IconResource", ""), ',')})
+    if (auto name = IcoCopyName(stored)) names.push_back(*name);
+  return names;
 }
 
 std::optional<std::uint64_t> OversizedDesktopIni(FileSystem& fs, const std::string& path) {

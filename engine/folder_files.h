@@ -8,6 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "app/ini_store.h"
 #include "engine/engine_services.h"
 
 namespace vandrel {
@@ -25,6 +28,10 @@ std::optional<std::string> PlainFileName(std::string_view stored_name);
 // The folder's copy of an icon that a stored name leads to: a plain name
 // ending in ".ico", or nothing.
 std::optional<std::string> IcoCopyName(std::string_view stored_name);
+
+// The folder's .ico copies that a Desktop.ini names: those of IconFile and of
+// IconResource (before its first comma).
+std::vector<std::string> NamedIcoCopies(const IniStore& desktop_ini);
 
 // The size of a Desktop.ini that is too large to read; nothing when the file
 // is missing, unopenable (reading it then reports why) or small enough.

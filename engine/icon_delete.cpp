@@ -10,16 +10,6 @@
 #include "platform/error.h"
 
 namespace vandrel {
-namespace {
-
-std::string RemoveAll(std::string text, std::string_view what) {
-  std::size_t pos = 0;
-  while ((pos = text.find(what, pos)) != std::string::npos) text.erase(pos, what.size());
-  return text;
-}
-
-}  // namespace
-
 std::optional<std::string> IconDelete(EngineServices& s, const std::string& edit_folder,
                                       const std::string& edit_icon_file) {
   const std::string f = WithTrailingBackslash(edit_folder);
@@ -31,19 +21,17 @@ std::optional<std::string> IconDelete(EngineServices& s, const std::string& edit
   if (s.fs.FileExists(d)) {
     if (const auto size = OversizedDesktopIni(s.fs, d)) return stop(DesktopIniTooLargeText(s.captions, d, *size));
     std::optional<IniStore> ini;
-    std::vector<std::string> copies;
     try {
       ini = IniStore::Open(s.fs, s.ansi, d);
     } catch (...) {
       return std::nullopt;  // an unreadable file ends the removal quietly
     }
     // The copies go only when the icon shown for the folder is an .ico file,
-    // and only the folder's own .ico files.
-    if (HasExtension(edit_icon_file, ".ico")) {
-      for (const std::string& stored : {ini->ReadString(kShellClassInfo, "IconFile", ""),
-                                        Work(RemoveAll(ini->ReadString(kShellClassInfo, "IconResource", ""), ".\\"), ',')})
-        if (auto name = IcoCopyName(stored)) copies.push_back(f + *name);
-    }
+    // and only the folder's own .ico files. (A leading ".\\" needs no
+    // removing: only the name after the last separator counts.)
+    std::vector<std::string> copies;
+    if (HasExtension(edit_icon_file, ".ico"))
+      for (const std::string& name : NamedIcoCopies(*ini)) copies.push_back(f + name);
     // What else the file holds (a localized name, view settings) stays.
     for (std::string_view key : {"IconFile", "IconIndex", "IconResource", "InfoTip", "ConfirmFileOp"})
       for (std::size_t n = ini->EntryNames(kShellClassInfo).size(); n > 0; --n) ini->DeleteEntry(kShellClassInfo, key);

@@ -132,10 +132,7 @@ std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& 
   }
   // Read before anything changes: an unreadable file stops here.
   IniStore ini = IniStore::Open(s.fs, s.ansi, d);
-  std::vector<std::string> old_copies;  // the folder's icon copies the file names now
-  for (const std::string& stored : {ini.ReadString(kShellClassInfo, "IconFile", ""),
-                                    Work(ini.ReadString(kShellClassInfo, "IconResource", ""), ',')})
-    if (auto name = IcoCopyName(stored)) old_copies.push_back(*name);
+  const std::vector<std::string> old_copies = NamedIcoCopies(ini);
   auto names_old_copy = [&](const std::string& name) {
     for (const std::string& old : old_copies)
       if (EqualsNoCase(old, name)) return true;

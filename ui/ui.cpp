@@ -92,6 +92,8 @@ void ShowDefaultErrorReport(HWND owner, const char* what) noexcept {
 
 void RunGuarded(HWND owner, const std::function<void()>& fn) noexcept { VANDREL_GUARDED(owner, fn();) }
 
+namespace {
+
 // The wheel over a spin box (its edit part or its arrows) goes to the form's
 // handler before the arrow control's own, which would step by the delta.
 LRESULT CALLBACK SpinWheelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) noexcept {
@@ -114,6 +116,8 @@ void HookSpinWheel(Control& c) {
     ::SetWindowSubclass(h, &SpinWheelProc, kWheelHookId, reinterpret_cast<DWORD_PTR>(&c.form()));
   }
 }
+
+}  // namespace
 
 void ProcessMessages() {
   MSG msg;

@@ -36,9 +36,6 @@ void InitializeUi(HINSTANCE instance);
 HINSTANCE Instance();
 
 class Form;
-class Control;
-// Routes the wheel over a spin box to its form's on_mouse_wheel first.
-void HookSpinWheel(Control& spin);
 
 class Control : public Component {
  public:

@@ -133,6 +133,8 @@ TEST_F(FolderSafetyTest, RemoveTouchesOnlyPlainIcoNamesInsideTheFolder) {
   } cases[] = {
       {"IconFile=../star.ico\r\n", "D:\\A\\star.ico"},
       {"IconResource=../../star.ico,0\r\n", "D:\\A\\star.ico"},
+      {"IconResource=..\\..\\star.ico,0\r\n", "D:\\A\\star.ico"},
+      {"IconResource=.\\star.ico,0\r\n", "D:\\A\\star.ico"},
       {"IconFile=../../Users/thesis.docx\r\n", nullptr},
       {"IconFile=..\r\nIconResource=..\\,0\r\n", nullptr},
       {"IconFile=.\r\nIconResource=.\\.,0\r\n", nullptr},
