@@ -3,7 +3,7 @@
 #include <dwmapi.h>
 #include <shellapi.h>
 
-#include "app/contacts.h"
+#include "config/contacts.h"
 
 namespace vandrel {
 

@@ -10,7 +10,7 @@
 #include "app/file_info_utils.h"
 #include "app/startup.h"
 #include "app/unit_base_win32.h"
-#include "browser/paths.h"
+#include "common/paths.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_version_reader.h"

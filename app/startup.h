@@ -7,11 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vandrel {
+#include "config/product.h"
 
-// The application title: it also names the single-instance mutex and the
-// applied section of the language files.
-inline constexpr std::string_view kApplicationTitle = "Vandrel";
+namespace vandrel {
 
 // Windows 10 and 11 both report major version 10; Windows 11 from build 22000.
 bool IsWindows10Or11(unsigned major_version, unsigned build_number);

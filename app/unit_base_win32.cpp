@@ -7,10 +7,10 @@
 #include <dbt.h>
 #include <windowsx.h>
 
-#include "app/message_captions.h"
+#include "i18n/message_captions.h"
 #include "browser/drives.h"
 #include "browser/folder_list.h"
-#include "browser/paths.h"
+#include "common/paths.h"
 #include "engine/folder_state.h"
 #include "engine/icon_delete.h"
 #include "engine/icon_install.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_captions.h"
+#include "i18n/message_captions.h"
 #include "app/startup.h"
 #include "engine/engine_services.h"
 #include "engine/folder_state.h"

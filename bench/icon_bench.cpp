@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/message_captions.h"
+#include "i18n/message_captions.h"
 #include "icons/icon_extraction.h"
 #include "icons/pe_resource_file.h"
 #include "platform/posix/posix_file_system.h"

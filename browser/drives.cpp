@@ -1,6 +1,6 @@
 #include "browser/drives.h"
 
-#include "browser/paths.h"
+#include "common/paths.h"
 #include "platform/text.h"
 
 namespace vandrel {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "app/file_info_utils.h"
-#include "app/message_captions.h"
+#include "i18n/message_captions.h"
 #include "engine/folder_state.h"
 #include "engine/icon_delete.h"
 #include "engine/icon_install.h"

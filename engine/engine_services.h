@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "app/message_captions.h"
+#include "i18n/message_captions.h"
 #include "platform/ansi_codec.h"
 #include "platform/file_system.h"
 #include "platform/prompts.h"

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "browser/paths.h"
+#include "common/paths.h"
 #include "engine/folder_state.h"
 #include "platform/error.h"
 #include "platform/text.h"

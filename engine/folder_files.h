@@ -10,7 +10,7 @@
 
 #include <vector>
 
-#include "app/ini_store.h"
+#include "common/ini_store.h"
 #include "engine/engine_services.h"
 
 namespace vandrel {

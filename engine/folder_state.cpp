@@ -1,7 +1,7 @@
 #include "engine/folder_state.h"
 
-#include "app/ini_store.h"
-#include "browser/paths.h"
+#include "common/ini_store.h"
+#include "common/paths.h"
 #include "engine/folder_files.h"
 #include "platform/error.h"
 #include "platform/text.h"

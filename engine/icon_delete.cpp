@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/ini_store.h"
-#include "browser/paths.h"
+#include "common/ini_store.h"
+#include "common/paths.h"
 #include "engine/folder_files.h"
 #include "engine/folder_state.h"
 #include "engine/icon_install.h"

@@ -3,8 +3,8 @@
 #include <array>
 #include <vector>
 
-#include "app/ini_store.h"
-#include "browser/paths.h"
+#include "common/ini_store.h"
+#include "common/paths.h"
 #include "engine/folder_files.h"
 #include "engine/folder_state.h"
 #include "icons/icon_extraction.h"

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "browser/paths.h"
+#include "common/paths.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_shell.h"
 

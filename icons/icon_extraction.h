@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_captions.h"
+#include "i18n/message_captions.h"
 #include "platform/file_system.h"
 #include "platform/prompts.h"
 #include "platform/resource_file.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "browser/paths.h"
+#include "common/paths.h"
 
 namespace vandrel {
 

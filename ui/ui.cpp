@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <future>
 
-#include "app/spin_rules.h"
-#include "app/startup.h"
+#include "ui/spin_rules.h"
+#include "config/product.h"
 #include "platform/text.h"
 #include "platform/win32/wide.h"
 

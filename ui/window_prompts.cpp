@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/startup.h"
+#include "config/product.h"
 #include "platform/win32/wide.h"
 
 namespace vandrel::ui {

@@ -71,7 +71,7 @@ TEST(Startup, TheMenuButtonOpensThenOnlyReleases) {
 }  // namespace
 }  // namespace vandrel
 
-#include "app/spin_rules.h"
+#include "ui/spin_rules.h"
 
 namespace vandrel {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/message_captions.h"
+#include "i18n/message_captions.h"
 #include "engine/folder_state.h"
 #include "engine/icon_delete.h"
 #include "engine/icon_install.h"

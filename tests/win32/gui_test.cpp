@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "about/unit_about_win32.h"
-#include "app/message_captions.h"
+#include "i18n/message_captions.h"
 #include "app/unit_base_win32.h"
 #include "platform/win32/wide.h"
 #include "tests/win32/screenshot.h"

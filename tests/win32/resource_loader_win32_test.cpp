@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/message_captions.h"
+#include "i18n/message_captions.h"
 #include "icons/icon_extraction.h"
 #include "icons/pe_resource_file.h"
 #include "platform/win32/wide.h"

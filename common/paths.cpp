@@ -1,4 +1,4 @@
-#include "browser/paths.h"
+#include "common/paths.h"
 
 #include "platform/text.h"
 

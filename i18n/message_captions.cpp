@@ -1,4 +1,4 @@
-#include "app/message_captions.h"
+#include "i18n/message_captions.h"
 
 #include <array>
 

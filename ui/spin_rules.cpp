@@ -1,4 +1,4 @@
-#include "app/spin_rules.h"
+#include "ui/spin_rules.h"
 
 #include <charconv>
 

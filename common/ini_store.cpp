@@ -1,4 +1,4 @@
-#include "app/ini_store.h"
+#include "common/ini_store.h"
 
 #include <charconv>
 #include <cstdint>
