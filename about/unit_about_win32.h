@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/win32/win32_desktop.h"
 #include "ui/ui.h"
 
 namespace vandrel {
@@ -13,16 +14,28 @@ class TForm8 final : public ui::Form {
  public:
   // `main_caption` gives the main window's caption at each showing.
   TForm8(std::function<std::string()> main_caption, std::string legal_copyright);
+  ~TForm8() override { DestroyNow(); }
 
   void FormShow();
   // The target each link opens.
   static std::string LinkTarget(std::string_view label);
 
+  // In creation order.
+  ui::FramedPanel& TabControlButtons;
+  ui::Button& Button1;
+  ui::FramedPanel& TabControlBody;
+  ui::Label& LabelVersion;
+  ui::Label& LabelCopyright;
+  ui::Label& LabelTelegram;
+  ui::Label& LabelGMail;
+  ui::Label& LabelYaMail;
+  ui::Label& LabelMainWebSite;
+  ui::Image& Image1;
+
  private:
-  void OpenLink(std::string_view label);
+  ui::Label& AddLink(const char* name, const std::string& caption);
   std::function<std::string()> main_caption_;
-  HFONT link_font_ = nullptr;
-  HFONT bold_font_ = nullptr;
+  Win32Desktop desktop_;
 };
 
 }  // namespace vandrel

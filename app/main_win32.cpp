@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "app/unit_base_win32.h"
 #include "common/paths.h"
+#include "ui/app.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_version_reader.h"
@@ -61,19 +62,6 @@ std::vector<std::string> Arguments() {
   return args;
 }
 
-void MessageLoop(std::initializer_list<vandrel::ui::Form*> forms) {
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    bool handled = false;
-    for (vandrel::ui::Form* f : forms) handled = handled || f->HandleKey(msg);
-    if (handled) continue;
-    HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (root != nullptr && ::IsDialogMessageW(root, &msg)) continue;  // Tab moves the focus
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
@@ -108,6 +96,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     return 0;
   }
   form1.Show();
-  MessageLoop({&form1, &form8, &form10});
+  vandrel::ui::RunMessageLoop();
   return 0;
 }

@@ -1,21 +1,27 @@
 // The main window, TForm1: the drive and folder browser on the left, the
 // target folder, tooltip and icon source on the right, the "Изменить" button,
 // the Desktop.ini log, and the general menu behind "≡".
+//
+// Its code is split by concern:
+//   unit_base_components_win32.cpp  the controls and menus, and their events
+//   unit_base_lifecycle_win32.cpp   creation, showing, activation, closing,
+//                                   keys, the wheel, the menu button, About
+//   unit_base_browser_win32.cpp     drives, the folder list, up, refresh
+//   unit_base_target_win32.cpp      the selected folder: state, Info, Change, Remove
+//   unit_base_source_win32.cpp      the icon source: dialog, drops, index, save
 #pragma once
 
-#include <windows.h>
-#include <shellapi.h>
-
-#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "i18n/message_captions.h"
 #include "app/startup.h"
 #include "engine/engine_services.h"
 #include "engine/folder_state.h"
+#include "i18n/message_captions.h"
 #include "icons/icon_source.h"
 #include "platform/win32/win32_ansi_codec.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_resource_loader.h"
 #include "platform/win32/win32_shell.h"
@@ -56,8 +62,8 @@ class TForm1 final : public ui::Form {
   void ListViewListDblClick();
   void ButtonRefreshClick();
   void RefreshIconMenuClick();
-  // The folder list's menu at a screen point, or (-1) below the focused item.
-  void ShowFileListMenu(LPARAM at);
+  // The folder list's menu at a screen point.
+  void ShowFileListMenu(POINT at);
 
   // The engine in the window.
   void UpdateFormState();
@@ -71,9 +77,10 @@ class TForm1 final : public ui::Form {
   void ImageIconClick();
   void EditIconFileClick();
   void ButtonBrowseIconClick();
-  void WMDropFiles(HDROP drop);
+  void DropPath(const std::string& path);
   static std::string ResolveShortcut(const std::string& lnk_file);
   void SpinEditIconChange();
+  static bool SpinEditIconKeyDown(WPARAM key);  // true: the key reaches the box
   void ButtonSaveIconClick();
   void SaveIconMenuClick();
 
@@ -81,7 +88,6 @@ class TForm1 final : public ui::Form {
   void set_prompts(Prompts* prompts) { prompts_ = prompts ? prompts : &window_prompts_; }
   // The full path of each listed folder, by item index.
   const std::vector<std::string>& item_paths() const { return item_paths_; }
-
   // The About window that F1 and "О программе" show modally.
   void set_about_window(ui::Form* about) { about_window_ = about; }
 
@@ -91,36 +97,103 @@ class TForm1 final : public ui::Form {
   const MenuButtonState& menu_button() const { return menu_button_; }
   const std::optional<std::string>& command_line_folder() const { return command_line_folder_; }
 
+  // The controls, in creation order.
+  ui::FramedPanel& TabControl1;
+  ui::SpeedButton& SpeedButton_GeneralMenu;
+  ui::GroupBox& GroupBoxPuth;
+  ui::ComboBox& ComboBoxDrive;
+  ui::Button& ButtonUP;
+  ui::Edit& PathFolder;
+  ui::Button& ButtonRefresh;
+  ui::StatusBar& StatusBar;
+  ui::FramedPanel& TabControl6;
+  ui::GroupBox& GroupBox5;
+  ui::StatusBar& StatusBar2;
+  ui::ListView& ListViewList;
+  ui::FramedPanel& TabControl2;
+  ui::GroupBox& GroupBox1;
+  ui::Edit& EditFolder;
+  ui::FramedPanel& TabControl7;
+  ui::Image& ImageFolder;
+  ui::CheckBox& CheckBoxSys;
+  ui::CheckBox& CheckBoxHide;
+  ui::CheckBox& CheckBoxReadOnly;
+  ui::GroupBox& GroupBox2;
+  ui::Edit& EditInfoTip;
+  ui::Button& ButtonGetInfo;
+  ui::GroupBox& GroupBox3;
+  ui::Edit& EditIconFile;
+  ui::Button& ButtonBrowseIcon;
+  ui::FramedPanel& TabControl5;
+  ui::Image& ImageIcon;
+  ui::SpinEdit& SpinEditIcon;
+  ui::Button& ButtonSaveIcon;
+  ui::CheckBox& CheckBoxCopyIcon;
+  ui::FramedPanel& TabControl3;
+  ui::Button& ButtonChangeIcon;
+  ui::GroupBox& GroupBox6;
+  ui::ProgressBar& ProgressBar1;
+  ui::Memo& MemoLog;
+
+  // The general menu, opened only from "≡".
+  ui::PopupMenu& PopupMenuGeneral;
+  ui::MenuItem& ThemeMenu;
+  ui::MenuItem& ThemeAuto;
+  ui::MenuItem& ThemeLight;
+  ui::MenuItem& ThemeDark;
+  ui::MenuItem& LanguageMenu;
+  ui::MenuItem& ViewMenu;
+  ui::MenuItem& IconSmallMenu;
+  ui::MenuItem& IconBigMenu;
+  ui::MenuItem& N3;
+  ui::MenuItem& RefreshListMenu;
+  ui::MenuItem& N4;
+  ui::MenuItem& EmbedFolderMenu;
+  ui::MenuItem& N6;
+  ui::MenuItem& DeleteIconCache;
+  ui::MenuItem& RestartExplorerMenu;
+  ui::MenuItem& MenuItem2;
+  ui::MenuItem& CheckUpdateMenu;
+  ui::MenuItem& N1;
+  ui::MenuItem& AboutMenu;
+  // The folder list's context menu and the icon box's.
+  ui::PopupMenu& PopupMenuFileList;
+  ui::MenuItem& RefreshIconMenu;
+  ui::MenuItem& N2;
+  ui::MenuItem& IconDeleteMenu;
+  ui::PopupMenu& PopupMenuIcon;
+  ui::MenuItem& AddIconMenu;
+  ui::MenuItem& SaveIconMenu;
+  // The texts of message boxes and status lines, translated like any caption.
+  ui::PopupMenu& PopupMenuLanguage;
+  ui::OpenDialog& OpenDialog;
+  ui::SaveDialog& SavePictureDialog;
+
  protected:
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
-  void CreateComponents();
+  ui::MenuItem& Item(const ui::MenuSpec& spec) { return AddMenuItem(spec); }
+  ui::PopupMenu& AddMessageCaptions();
+  void BindEvents();
   EngineServices Services();
-  int SelectedItem() const;
-  std::string ItemCaption(int item) const;
   void ClearTarget(bool clear_status, bool clear_tip);
   void ShowFolderIcon(const std::string& icon_source, const std::string& folder);
   void SelectFirstItem();
   void RefreshAfterChange();
   void OpenCommandLineFolder();
-  void SetGlyph(const char* button, const wchar_t* resource);
   void SelectItemNamed(const std::string& name, bool else_first);
+  void SetStatus(const std::string& text);
   void OfferChange();
   void DropFolder(const std::string& path);
   void DropFile(std::string path);
-  void SetPreview(HICON icon);
+  void SetPreview(IconHandle icon);
   void ShowFolderIndex(int index);
+  // The source controls as a source of this kind allows them.
+  void EnableSourceControls(SourceKind kind);
   FileDialog IconSaveDialog(std::string file_name);
   void ApplyIndexBox(const IndexBoxSetup& setup);
-  std::vector<HICON> glyphs_;
-
-  static LRESULT CALLBACK ListViewWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
-  // The source box opens the dialog on a click and the icon menu on a right
-  // click; the index box lets through only the keys that step or edit it.
-  static LRESULT CALLBACK SourceBoxWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
-  static LRESULT CALLBACK SpinEditWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self);
-  static bool SpinEditIconKeyDown(WPARAM key);  // true: the key reaches the box
+  void ShowIconMenu(POINT at);
 
   class Captions final : public MessageCaptions {
    public:
@@ -135,6 +208,7 @@ class TForm1 final : public ui::Form {
   Win32AnsiCodec ansi_;
   Win32Shell shell_;
   Win32ResourceLoader loader_;
+  Win32Desktop desktop_;
   ui::WindowPrompts window_prompts_;
   Prompts* prompts_ = &window_prompts_;
   Captions captions_{*this};
@@ -142,8 +216,6 @@ class TForm1 final : public ui::Form {
   std::vector<std::string> arguments_;
   bool show_horz_scroll_ = false;
   bool show_vert_scroll_ = true;
-  bool list_subclassed_ = false;
-  bool fixing_scroll_bars_ = false;
   bool prev_embed_menu_state_ = false;
   std::string version_;
   bool portable_mode_;

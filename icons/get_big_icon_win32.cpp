@@ -39,15 +39,42 @@ UniqueIcon GetShellIcon(const std::string& path, int size) {
   if (info.hIcon != nullptr) ::DestroyIcon(info.hIcon);
   UniqueIcon icon;
   if (found != 0) {
-    if (SystemImageList list = GetSystemImageList(size)) icon.reset(::ImageList_GetIcon(AsImageList(list), info.iIcon, ILD_NORMAL));
+    if (SystemImageList list = GetSystemImageList(size)) icon.Reset(::ImageList_GetIcon(AsImageList(list), info.iIcon, ILD_NORMAL));
   }
   if (!icon) {
     SHFILEINFOW large{};
-    if (::SHGetFileInfoW(w.c_str(), 0, &large, sizeof large, SHGFI_ICON) != 0) icon.reset(large.hIcon);
+    if (::SHGetFileInfoW(w.c_str(), 0, &large, sizeof large, SHGFI_ICON) != 0) icon.Reset(large.hIcon);
   }
   return icon;
 }
 
 std::string GetTempIconFolder() { return WithTrailingBackslash(Win32Shell().TempFolderPath()); }
+
+}  // namespace vandrel
+
+namespace vandrel {
+
+UniqueIcon ExtractPreviewIcon(const std::string& path, int index, int size) {
+  // ExtractIconW takes any index: a negative one names a resource id.
+  UniqueIcon extracted;
+  HICON raw = ::ExtractIconW(::GetModuleHandleW(nullptr), ToWinPath(path).c_str(), static_cast<UINT>(index));
+  if (raw == nullptr || raw == reinterpret_cast<HICON>(1)) return {};
+  extracted.Reset(raw);
+  // Sharp at the size asked for, where the file has that size.
+  UniqueIcon copy(static_cast<HICON>(::CopyImage(raw, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE)));
+  return copy ? std::move(copy) : std::move(extracted);
+}
+
+HIMAGELIST SystemImageListOf(bool large) {
+  SHFILEINFOW info{};
+  return reinterpret_cast<HIMAGELIST>(
+      ::SHGetFileInfoW(L"", 0, &info, sizeof info, SHGFI_SYSICONINDEX | (large ? 0 : SHGFI_SMALLICON)));
+}
+
+int SystemIconIndex(const std::string& path) {
+  SHFILEINFOW info{};
+  ::SHGetFileInfoW(Widen(path).c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX);
+  return info.iIcon;
+}
 
 }  // namespace vandrel

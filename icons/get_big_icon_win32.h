@@ -8,14 +8,13 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/gdi_handles.h"
+
 namespace vandrel {
 
 inline constexpr int kShilExtraLarge = 2;  // SHIL_EXTRALARGE, 48 x 48
 
-struct IconDeleter {
-  void operator()(HICON icon) const { ::DestroyIcon(icon); }
-};
-using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+using UniqueIcon = IconHandle;
 
 struct ImageListReleaser {
   void operator()(IUnknown* list) const { list->Release(); }
@@ -32,6 +31,16 @@ HIMAGELIST AsImageList(const SystemImageList& list);
 // included); falls back to the 32 x 32 icon; null for a path the shell does
 // not know.
 UniqueIcon GetShellIcon(const std::string& path, int size = kShilExtraLarge);
+
+// The icon at `index` of a file (a negative index names a resource id, as
+// in an icon location), at size x size; null when there is none.
+UniqueIcon ExtractPreviewIcon(const std::string& path, int index, int size);
+
+// The shell's system image list of small or large icons, shared: never
+// destroyed by its users.
+HIMAGELIST SystemImageListOf(bool large);
+// A path's index in those lists.
+int SystemIconIndex(const std::string& path);
 
 // The user's temporary folder with exactly one trailing backslash.
 std::string GetTempIconFolder();

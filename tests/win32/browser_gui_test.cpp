@@ -18,6 +18,7 @@
 #include "platform/win32/win32_file_system.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/support/pe_builder.h"
+#include "tests/win32/gui_support.h"
 #include "tests/win32/screenshot.h"
 #include "tests/win32/win32_test_support.h"
 #include "ui/window_prompts.h"
@@ -55,18 +56,18 @@ class BrowserGuiTest : public ::testing::Test {
     form->set_prompts(&prompts);
   }
   void List(const std::string& path) {
-    form->Get<ui::Control>("PathFolder").SetProperty("Text", path);
+    form->PathFolder.SetProperty("Text", path);
     form->ScanAndAddFoldersToListView(path);
   }
   void Select(int item) {
-    ListView_SetItemState(form->Get<ui::Control>("ListViewList").hwnd(), item, LVIS_SELECTED | LVIS_FOCUSED,
+    ListView_SetItemState(form->ListViewList.hwnd(), item, LVIS_SELECTED | LVIS_FOCUSED,
                           LVIS_SELECTED | LVIS_FOCUSED);
   }
-  int SelectedItem() { return ListView_GetNextItem(form->Get<ui::Control>("ListViewList").hwnd(), -1, LVNI_SELECTED); }
-  std::string Text(const char* control) { return form->Get<ui::Control>(control).GetProperty("Text"); }
+  int SelectedItem() { return ListView_GetNextItem(form->ListViewList.hwnd(), -1, LVNI_SELECTED); }
+  std::string Text(const char* control) { return testing::Named<ui::Control>(*form, control).GetProperty("Text"); }
   std::string Status() {
     wchar_t text[256] = {};
-    ::SendMessageW(form->Get<ui::Control>("StatusBar").hwnd(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    ::SendMessageW(form->StatusBar.hwnd(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
     std::wstring w = text;
     while (!w.empty() && w.front() == L'\t') w.erase(0, 1);
     return Narrow(w);
@@ -110,8 +111,8 @@ TEST_F(BrowserGuiTest, AppliesAndRemovesAnIconFromTheWindow) {
     Select(static_cast<int>(it - form->item_paths().begin()));
   };
   select_folder("Alpha");
-  form->Get<ui::Control>("EditIconFile").SetProperty("Text", dir.File("star.ico"));
-  form->Get<ui::Control>("EditInfoTip").SetProperty("Text", "Альфа");
+  form->EditIconFile.SetProperty("Text", dir.File("star.ico"));
+  form->EditInfoTip.SetProperty("Text", "Альфа");
   prompts.answers = {true};
   form->ButtonChangeIconClick();
   EXPECT_THAT(prompts.shown, ElementsAre("question: Внимание!: Изменить иконку папки?"));
@@ -141,8 +142,8 @@ TEST_F(BrowserGuiTest, AppliesAndRemovesAnIconFromTheWindow) {
 
   // Without Copy the folder points at the source where it is.
   select_folder("Beta");
-  form->Get<ui::Control>("EditIconFile").SetProperty("Text", dir.File("star.ico"));
-  ::SendMessageW(form->Get<ui::Control>("CheckBoxCopyIcon").hwnd(), BM_SETCHECK, BST_UNCHECKED, 0);
+  form->EditIconFile.SetProperty("Text", dir.File("star.ico"));
+  ::SendMessageW(form->CheckBoxCopyIcon.hwnd(), BM_SETCHECK, BST_UNCHECKED, 0);
   prompts.answers = {true};
   form->ButtonChangeIconClick();
   EXPECT_EQ(Status(), "Иконка успешно установлена");
@@ -168,10 +169,10 @@ TEST_F(BrowserGuiTest, InfoTakesTheFolderNameAndAProtectedFolderIsLeftAlone) {
   const auto w = std::find(form->item_paths().begin(), form->item_paths().end(), dir.File("Windows"));
   ASSERT_NE(w, form->item_paths().end());
   Select(static_cast<int>(w - form->item_paths().begin()));
-  form->Get<ui::Control>("EditIconFile").SetProperty("Text", dir.File("star.ico"));
+  form->EditIconFile.SetProperty("Text", dir.File("star.ico"));
   form->ButtonGetInfoClick();
   EXPECT_EQ(Text("EditInfoTip"), "Windows");
-  EXPECT_TRUE(form->Get<ui::Control>("ButtonChangeIcon").Enabled());
+  EXPECT_TRUE(form->ButtonChangeIcon.Enabled());
   form->ButtonChangeIconClick();
   EXPECT_TRUE(prompts.shown.empty());  // no question at all
   EXPECT_FALSE(fs.FileExists(dir.File("Windows\\Desktop.ini")));
@@ -262,7 +263,7 @@ TEST_F(BrowserGuiTest, TheKeyboardOpensTheFolderListsMenuAtTheFocusedItem) {
   List(dir.path());
   form->Show();
   ::SetForegroundWindow(form->hwnd());
-  HWND list = form->Get<ui::Control>("ListViewList").hwnd();
+  HWND list = form->ListViewList.hwnd();
   ::SetFocus(list);
   Select(1);
   ui::ProcessMessages();
@@ -381,22 +382,22 @@ class SourceGuiTest : public BrowserGuiTest {
     ::SendMessageW(form->hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
     EXPECT_EQ(::GlobalSize(drop), 0u) << "the drop must be released";
   }
-  ui::Control& Spin() { return form->Get<ui::Control>("SpinEditIcon"); }
-  bool On(const char* control) { return form->Get<ui::Control>(control).Enabled(); }
+  ui::SpinEdit& Spin() { return form->SpinEditIcon; }
+  bool On(const char* control) { return testing::Named<ui::Control>(*form, control).Enabled(); }
   HICON Preview() {
-    return reinterpret_cast<HICON>(::GetWindowLongPtrW(form->Get<ui::Control>("ImageIcon").hwnd(), GWLP_USERDATA));
+    return form->ImageIcon.icon();
   }
   void ExpectChangeOffered() {
     EXPECT_TRUE(On("ButtonChangeIcon"));
     EXPECT_TRUE(On("CheckBoxCopyIcon"));
-    EXPECT_EQ(form->default_button(), &form->Get<ui::Control>("ButtonChangeIcon"));
+    EXPECT_EQ(form->default_button(), &form->ButtonChangeIcon);
   }
   struct Range {
     int min, max;
     bool enabled;
     bool operator==(const Range&) const = default;
   };
-  Range SpinRange() { return {Spin().spin_min(), Spin().spin_max(), Spin().Enabled()}; }
+  Range SpinRange() { return {Spin().min(), Spin().max(), Spin().Enabled()}; }
 };
 
 TEST_F(SourceGuiTest, ChoosingWithTheDialogSetsTheIndexRangeAndPreviewsEachIcon) {
@@ -407,7 +408,7 @@ TEST_F(SourceGuiTest, ChoosingWithTheDialogSetsTheIndexRangeAndPreviewsEachIcon)
   EXPECT_EQ(prompts.dialogs[0].filter, "Все типы|*.ico;*.exe|Иконки (*.ico)|*.ico|Приложение (*.exe)|*.exe");
   EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.exe"));
   EXPECT_EQ(SpinRange(), (Range{0, 11, true}));
-  EXPECT_EQ(Spin().SpinValue(), 0);
+  EXPECT_EQ(Spin().Value(), 0);
   EXPECT_TRUE(On("ButtonSaveIcon"));
   EXPECT_NE(Preview(), nullptr);
   ExpectChangeOffered();
@@ -415,7 +416,7 @@ TEST_F(SourceGuiTest, ChoosingWithTheDialogSetsTheIndexRangeAndPreviewsEachIcon)
   // Each step shows that group's own icon, 48 x 48.
   for (int index : {1, 5, 11, 0}) {
     SCOPED_TRACE(index);
-    Spin().SetSpinValue(index);
+    Spin().SetValue(index);
     ICONINFO info{};
     ASSERT_TRUE(::GetIconInfo(Preview(), &info));
     BITMAP bm{};
@@ -425,14 +426,14 @@ TEST_F(SourceGuiTest, ChoosingWithTheDialogSetsTheIndexRangeAndPreviewsEachIcon)
     EXPECT_EQ(bm.bmWidth, form->Scale(48));
     EXPECT_EQ(CentreColour(Preview()), testing::SolidIconGroupColour(index));
   }
-  Spin().SetSpinValue(12);  // the arrows stop at the last group
-  EXPECT_EQ(Spin().SpinValue(), 11);
+  Spin().SetValue(12);  // the arrows stop at the last group
+  EXPECT_EQ(Spin().Value(), 11);
   EXPECT_EQ(CentreColour(Preview()), testing::SolidIconGroupColour(11));
 
   // An .ico afterwards leaves the disabled box at the last index.
   Choose(dir.File("star.ico"));
   EXPECT_EQ(Text("EditIconFile"), dir.File("star.ico"));
-  EXPECT_EQ(Spin().SpinValue(), 11);
+  EXPECT_EQ(Spin().Value(), 11);
   EXPECT_FALSE(Spin().Enabled());
   EXPECT_FALSE(On("ButtonSaveIcon"));
   EXPECT_NE(Preview(), nullptr);
@@ -444,8 +445,8 @@ TEST_F(SourceGuiTest, ChoosingWithTheDialogSetsTheIndexRangeAndPreviewsEachIcon)
   Choose(dir.File("none.exe"));
   EXPECT_EQ(SpinRange(), (Range{0, 0, true}));
   EXPECT_TRUE(On("ButtonSaveIcon"));
-  Spin().SetSpinValue(7);
-  EXPECT_EQ(Spin().SpinValue(), 7);
+  Spin().SetValue(7);
+  EXPECT_EQ(Spin().Value(), 7);
   EXPECT_EQ(Preview(), nullptr);  // nothing at index 7
 
   // A file of another kind changes nothing; a cancel still offers the change.
@@ -479,10 +480,10 @@ TEST_F(SourceGuiTest, DroppedFilesShortcutsAndFolders) {
   Drop({dir.File("notes.txt"), dir.File("star.ico"), dir.File("one.dll")});
   EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.exe"));
 
-  Spin().SetSpinValue(4);
+  Spin().SetValue(4);
   Drop({dir.File("star.ico")});
   EXPECT_EQ(Text("EditIconFile"), dir.File("star.ico"));
-  EXPECT_EQ(Spin().SpinValue(), 0);
+  EXPECT_EQ(Spin().Value(), 0);
   EXPECT_FALSE(Spin().Enabled());
   EXPECT_FALSE(On("ButtonSaveIcon"));
 
@@ -506,7 +507,7 @@ TEST_F(SourceGuiTest, DroppedFilesShortcutsAndFolders) {
   fs.CopyFileOver(dir.File("star.ico"), long_ico);
   Drop({long_ico});
   EXPECT_EQ(Text("EditIconFile"), long_ico);
-  Spin().SetSpinValue(0);  // the preview of a long path: shown or cleared, never a crash
+  Spin().SetValue(0);  // the preview of a long path: shown or cleared, never a crash
   fs.RemoveFile(long_ico);
   for (int i = 0; i < 6; ++i) {
     ::RemoveDirectoryW(ToWinPath(deep).c_str());
@@ -527,7 +528,7 @@ TEST_F(SourceGuiTest, DroppedFilesShortcutsAndFolders) {
 
 TEST_F(SourceGuiTest, SavingTheIconOfAnExecutable) {
   Choose(dir.File("twelve.exe"));
-  Spin().SetSpinValue(3);
+  Spin().SetValue(3);
   prompts.files = {dir.File("saved.ico")};
   form->ButtonSaveIconClick();
   ASSERT_EQ(prompts.dialogs.size(), 2u);
@@ -550,7 +551,7 @@ TEST_F(SourceGuiTest, SavingTheIconOfAnExecutable) {
 }
 
 TEST_F(SourceGuiTest, SavingACopyOfAnIcoFile) {
-  form->Get<ui::Control>("EditIconFile").SetProperty("Text", "");
+  form->EditIconFile.SetProperty("Text", "");
   form->SaveIconMenuClick();
   EXPECT_THAT(prompts.shown, ElementsAre("error: Ошибка!: Выберите источник иконки"));
 
@@ -591,7 +592,7 @@ TEST_F(SourceGuiTest, SavingACopyOfAnIcoFile) {
 
 TEST_F(SourceGuiTest, TheIndexBoxTakesNoTypingButDeleteAndEnterPressesChange) {
   Choose(dir.File("none.exe"));  // no limit, so any number fits
-  Spin().SetSpinValue(12);
+  Spin().SetValue(12);
   HWND box = Spin().hwnd();
   for (WPARAM key : {WPARAM{'7'}, WPARAM{'A'}, WPARAM{VK_SPACE}}) {
     ::SendMessageW(box, WM_KEYDOWN, key, 0);
@@ -605,10 +606,10 @@ TEST_F(SourceGuiTest, TheIndexBoxTakesNoTypingButDeleteAndEnterPressesChange) {
   ::SendMessageW(box, EM_SETSEL, 0, -1);
   ::SendMessageW(box, WM_KEYDOWN, VK_DELETE, 0);
   EXPECT_EQ(Text("SpinEditIcon"), "");
-  EXPECT_EQ(Spin().SpinValue(), 0);  // an empty box reads as the lower bound
+  EXPECT_EQ(Spin().Value(), 0);  // an empty box reads as the lower bound
 
   // Enter in the tooltip box presses the default button "Изменить".
-  MSG enter{form->Get<ui::Control>("EditInfoTip").hwnd(), WM_KEYDOWN, VK_RETURN, 0};
+  MSG enter{form->EditInfoTip.hwnd(), WM_KEYDOWN, VK_RETURN, 0};
   EXPECT_TRUE(form->HandleKey(enter));
   EXPECT_THAT(prompts.shown.back(), ::testing::HasSubstr("Изменить иконку папки?"));
 }
@@ -661,10 +662,10 @@ TEST_F(BrowserGuiTest, TheSystemPickersTakeTheFilterAndTheDefaultExtension) {
 }
 
 TEST_F(SourceGuiTest, TheSourceBoxThePreviewAndTheBrowseButtonOpenTheDialog) {
-  auto& browse = form->Get<ui::Control>("ButtonBrowseIcon");
+  auto& browse = form->ButtonBrowseIcon;
   const std::vector<std::pair<const char*, std::function<void()>>> ways = {
-      {"source box", [&] { ::SendMessageW(form->Get<ui::Control>("EditIconFile").hwnd(), WM_LBUTTONUP, 0, 0); }},
-      {"preview", [&] { ::SendMessageW(form->Get<ui::Control>("ImageIcon").hwnd(), WM_LBUTTONUP, 0, 0); }},
+      {"source box", [&] { ::SendMessageW(form->EditIconFile.hwnd(), WM_LBUTTONUP, 0, 0); }},
+      {"preview", [&] { ::SendMessageW(form->ImageIcon.hwnd(), WM_LBUTTONUP, 0, 0); }},
       {"browse button", [&] {
          ::SendMessageW(::GetParent(browse.hwnd()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(browse.hwnd()), BN_CLICKED),
                         reinterpret_cast<LPARAM>(browse.hwnd()));
@@ -677,21 +678,21 @@ TEST_F(SourceGuiTest, TheSourceBoxThePreviewAndTheBrowseButtonOpenTheDialog) {
     ASSERT_EQ(prompts.dialogs.size(), before + 1);
     EXPECT_EQ(prompts.dialogs.back().title, "Выберите файл иконки...");
     EXPECT_EQ(Text("EditIconFile"), dir.File("one.dll"));
-    form->Get<ui::Control>("EditIconFile").SetProperty("Text", "");
+    form->EditIconFile.SetProperty("Text", "");
   }
 }
 
 TEST_F(SourceGuiTest, MenuItemsCarryTheirGlyphs) {
   for (const char* name : {"RefreshIconMenu", "IconDeleteMenu", "SaveIconMenu"}) {
     SCOPED_TRACE(name);
-    auto& item = form->Get<ui::MenuItem>(name);
-    ASSERT_NE(item.glyph, nullptr);
+    auto& item = testing::Named<ui::MenuItem>(*form, name);
+    ASSERT_NE(item.glyph.get(), nullptr);
     MENUITEMINFOW info{sizeof info};
     info.fMask = MIIM_BITMAP;
     ASSERT_TRUE(::GetMenuItemInfoW(item.owner_menu, item.command, FALSE, &info));
-    EXPECT_EQ(info.hbmpItem, item.glyph);
+    EXPECT_EQ(info.hbmpItem, item.glyph.get());
     BITMAP bm{};
-    ASSERT_TRUE(::GetObjectW(item.glyph, sizeof bm, &bm));
+    ASSERT_TRUE(::GetObjectW(item.glyph.get(), sizeof bm, &bm));
     EXPECT_EQ(bm.bmBitsPixel, 32);
     // Some pixels are drawn and some are transparent.
     const auto* pixels = static_cast<const std::uint32_t*>(bm.bmBits);
@@ -710,8 +711,8 @@ TEST_F(SourceGuiTest, AFoldersIndexIsShownWhateverTheLastSourceAllowed) {
   const int beta_item = static_cast<int>(beta - form->item_paths().begin());
   Select(beta_item);
   Choose(dir.File("twelve.dll"));
-  Spin().SetSpinValue(7);
-  ::SendMessageW(form->Get<ui::Control>("CheckBoxCopyIcon").hwnd(), BM_SETCHECK, BST_UNCHECKED, 0);
+  Spin().SetValue(7);
+  ::SendMessageW(form->CheckBoxCopyIcon.hwnd(), BM_SETCHECK, BST_UNCHECKED, 0);
   prompts.answers = {true};
   form->ButtonChangeIconClick();
   ASSERT_EQ(Status(), "Иконка успешно установлена");
@@ -722,7 +723,7 @@ TEST_F(SourceGuiTest, AFoldersIndexIsShownWhateverTheLastSourceAllowed) {
   Select(beta_item == 0 ? 1 : 0);
   Select(beta_item);
   EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.dll"));
-  EXPECT_EQ(Spin().SpinValue(), 7);
+  EXPECT_EQ(Spin().Value(), 7);
   EXPECT_EQ(Text("SpinEditIcon"), "7");
 }
 

@@ -8,6 +8,7 @@
 #include "i18n/message_captions.h"
 #include "app/unit_base_win32.h"
 #include "platform/win32/wide.h"
+#include "tests/win32/gui_support.h"
 #include "tests/win32/screenshot.h"
 #include "update/unit_update_win32.h"
 
@@ -40,7 +41,7 @@ void CALLBACK CloseAboutSoon(HWND, UINT, UINT_PTR id, DWORD) {
   ::KillTimer(nullptr, id);
   if (g_about.form && ::IsWindowVisible(g_about.form->hwnd())) {
     ++g_about.shown;
-    g_about.version_line = g_about.form->Get<ui::Control>("LabelVersion").GetProperty("Caption");
+    g_about.version_line = g_about.form->LabelVersion.GetProperty("Caption");
     g_about.form->Hide();
   }
 }
@@ -110,15 +111,15 @@ TEST_F(GuiTest, TheMainWindowHasEveryControlWithItsDesignTexts) {
     EXPECT_EQ(c->GetProperty("Hint"), e.hint) << e.name;
   }
   EXPECT_EQ(form1->Caption(), "Vandrel 9.0.26.320 " + GetBitness());
-  EXPECT_FALSE(form1->Get<ui::Control>("GroupBox1").Enabled());
-  EXPECT_FALSE(form1->Get<ui::Control>("SpinEditIcon").Enabled());
-  EXPECT_FALSE(form1->Get<ui::Control>("ButtonSaveIcon").Enabled());
-  EXPECT_EQ(::SendMessageW(form1->Get<ui::Control>("CheckBoxCopyIcon").hwnd(), BM_GETCHECK, 0, 0), BST_CHECKED);
-  EXPECT_FALSE(::IsWindowVisible(form1->Get<ui::Control>("ProgressBar1").hwnd()));
+  EXPECT_FALSE(form1->GroupBox1.Enabled());
+  EXPECT_FALSE(form1->SpinEditIcon.Enabled());
+  EXPECT_FALSE(form1->ButtonSaveIcon.Enabled());
+  EXPECT_EQ(::SendMessageW(form1->CheckBoxCopyIcon.hwnd(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_FALSE(::IsWindowVisible(form1->ProgressBar1.hwnd()));
 }
 
 TEST_F(GuiTest, MenusCarryTheirItemsKindsAndShortcuts) {
-  auto& general = form1->Get<ui::PopupMenu>("PopupMenuGeneral");
+  auto& general = form1->PopupMenuGeneral;
   std::vector<std::string> names;
   for (auto* item : general.items) names.push_back(item->Name());
   EXPECT_EQ(names, (std::vector<std::string>{"ThemeMenu", "LanguageMenu", "ViewMenu", "N3", "RefreshListMenu", "N4",
@@ -141,7 +142,7 @@ TEST_F(GuiTest, MenusCarryTheirItemsKindsAndShortcuts) {
       {"IconDeleteMenu", Type::kItem},   {"AddIconMenu", Type::kItem},     {"SaveIconMenu", Type::kItem},
   };
   for (const auto& k : kinds) {
-    auto& item = form1->Get<ui::MenuItem>(k.name);
+    auto& item = testing::Named<ui::MenuItem>(*form1, k.name);
     EXPECT_EQ(item.type, k.type) << k.name;
     MENUITEMINFOW info{sizeof info};
     info.fMask = MIIM_FTYPE;
@@ -149,38 +150,38 @@ TEST_F(GuiTest, MenusCarryTheirItemsKindsAndShortcuts) {
     EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, k.type == Type::kSeparator) << k.name;
     EXPECT_EQ((info.fType & MFT_RADIOCHECK) != 0, k.type == Type::kRadio) << k.name;
   }
-  EXPECT_TRUE(form1->Get<ui::MenuItem>("ThemeAuto").checked);
-  EXPECT_TRUE(form1->Get<ui::MenuItem>("IconSmallMenu").checked);
-  EXPECT_FALSE(form1->Get<ui::MenuItem>("EmbedFolderMenu").checked);
+  EXPECT_TRUE(form1->ThemeAuto.checked);
+  EXPECT_TRUE(form1->IconSmallMenu.checked);
+  EXPECT_FALSE(form1->EmbedFolderMenu.checked);
   wchar_t text[128];
-  ::GetMenuStringW(general.menu, form1->Get<ui::MenuItem>("RefreshListMenu").command, text, 128, MF_BYCOMMAND);
+  ::GetMenuStringW(general.menu, form1->RefreshListMenu.command, text, 128, MF_BYCOMMAND);
   EXPECT_EQ(std::wstring(text), L"Обновить\tF5");
-  ::GetMenuStringW(general.menu, form1->Get<ui::MenuItem>("AboutMenu").command, text, 128, MF_BYCOMMAND);
+  ::GetMenuStringW(general.menu, form1->AboutMenu.command, text, 128, MF_BYCOMMAND);
   EXPECT_EQ(std::wstring(text), L"О программе\tF1");
 
   // A translated caption keeps its shortcut.
-  form1->Get<ui::MenuItem>("AboutMenu").SetProperty("Caption", "About");
-  ::GetMenuStringW(general.menu, form1->Get<ui::MenuItem>("AboutMenu").command, text, 128, MF_BYCOMMAND);
+  form1->AboutMenu.SetProperty("Caption", "About");
+  ::GetMenuStringW(general.menu, form1->AboutMenu.command, text, 128, MF_BYCOMMAND);
   EXPECT_EQ(std::wstring(text), L"About\tF1");
 
-  auto& captions = form1->Get<ui::PopupMenu>("PopupMenuLanguage");
+  auto& captions = form1->PopupMenuLanguage;
   ASSERT_EQ(captions.items.size(), MainWindowMessageItems().size());
   for (std::size_t i = 0; i < captions.items.size(); ++i) {
     EXPECT_EQ(captions.items[i]->Name(), MainWindowMessageItems()[i].name);
     EXPECT_EQ(captions.items[i]->GetProperty("Caption"), MainWindowMessageItems()[i].caption);
   }
-  form1->Get<ui::MenuItem>("LangError").SetProperty("Caption", "Error!");
+  testing::Named<ui::MenuItem>(*form1, "LangError").SetProperty("Caption", "Error!");
   EXPECT_EQ(form1->MessageCaption("LangError"), "Error!");
-  EXPECT_EQ(form1->Get<ui::Control>("OpenDialog").GetProperty("Title"), "Выберите файл иконки...");
-  EXPECT_THAT(form1->Get<ui::Control>("SavePictureDialog").GetProperty("Filter"), HasSubstr("*.ico"));
+  EXPECT_EQ(form1->OpenDialog.GetProperty("Title"), "Выберите файл иконки...");
+  EXPECT_THAT(form1->SavePictureDialog.GetProperty("Filter"), HasSubstr("*.ico"));
 }
 
 TEST_F(GuiTest, RadioItemsCheckThemselvesAndCheckItemsToggle) {
-  auto& light = form1->Get<ui::MenuItem>("ThemeLight");
+  auto& light = form1->ThemeLight;
   ::SendMessageW(form1->hwnd(), WM_COMMAND, MAKEWPARAM(light.command, 0), 0);
   EXPECT_TRUE(light.checked);
-  EXPECT_FALSE(form1->Get<ui::MenuItem>("ThemeAuto").checked);
-  auto& embed = form1->Get<ui::MenuItem>("EmbedFolderMenu");
+  EXPECT_FALSE(form1->ThemeAuto.checked);
+  auto& embed = form1->EmbedFolderMenu;
   ::SendMessageW(form1->hwnd(), WM_COMMAND, MAKEWPARAM(embed.command, 0), 0);
   EXPECT_TRUE(embed.checked);
   ::SendMessageW(form1->hwnd(), WM_COMMAND, MAKEWPARAM(embed.command, 0), 0);
@@ -190,7 +191,7 @@ TEST_F(GuiTest, RadioItemsCheckThemselvesAndCheckItemsToggle) {
 TEST_F(GuiTest, F1OpensAboutFromAnyControlAndF5RestsTheMenuButton) {
   g_about = AboutSeen{form8.get()};
   form1->Show();
-  MSG key{form1->Get<ui::Control>("EditInfoTip").hwnd(), WM_KEYDOWN, VK_F1, 0};
+  MSG key{form1->EditInfoTip.hwnd(), WM_KEYDOWN, VK_F1, 0};
   ::SetTimer(nullptr, 0, 200, &CloseAboutSoon);
   EXPECT_TRUE(form1->HandleKey(key));
   EXPECT_EQ(g_about.shown, 1);
@@ -203,7 +204,7 @@ TEST_F(GuiTest, F1OpensAboutFromAnyControlAndF5RestsTheMenuButton) {
   EXPECT_TRUE(form1->HandleKey(key));
   EXPECT_FALSE(form1->menu_button().down);
   EXPECT_TRUE(form1->menu_button().allow_all_up);
-  const LRESULT state = ::SendMessageW(form1->Get<ui::Control>("SpeedButton_GeneralMenu").hwnd(), BM_GETSTATE, 0, 0);
+  const LRESULT state = ::SendMessageW(form1->SpeedButton_GeneralMenu.hwnd(), BM_GETSTATE, 0, 0);
   EXPECT_FALSE(state & BST_PUSHED);
   form1->Hide();
   key.wParam = VK_F2;
@@ -235,7 +236,7 @@ TEST_F(GuiTest, TheWindowKeepsItsMinimumSizeAndTextIsNotClipped) {
   HDC dc = ::GetDC(form1->hwnd());
   for (const char* name : {"CheckBoxSys", "CheckBoxHide", "CheckBoxReadOnly", "CheckBoxCopyIcon", "ButtonGetInfo",
                            "ButtonChangeIcon"}) {
-    HWND h = form1->Get<ui::Control>(name).hwnd();
+    HWND h = testing::Named<ui::Control>(*form1, name).hwnd();
     HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(h, WM_GETFONT, 0, 0)));
     const std::wstring text = WindowText(h);
     SIZE extent{};
@@ -253,10 +254,10 @@ TEST_F(GuiTest, TheWindowKeepsItsMinimumSizeAndTextIsNotClipped) {
 TEST_F(GuiTest, TheAboutWindowShowsTheCurrentTitleAndKeepsEscape) {
   form1->SetCaption("Vandrel 9.0.26.320 (32-bit) Portable");
   form8->FormShow();
-  EXPECT_EQ(form8->Get<ui::Control>("LabelVersion").GetProperty("Caption"), "Vandrel 9.0.26.320 (32-bit) Portable");
-  EXPECT_EQ(form8->Get<ui::Control>("LabelCopyright").GetProperty("Caption"), "© 2026 Vandrel");
+  EXPECT_EQ(form8->LabelVersion.GetProperty("Caption"), "Vandrel 9.0.26.320 (32-bit) Portable");
+  EXPECT_EQ(form8->LabelCopyright.GetProperty("Caption"), "© 2026 Vandrel");
   EXPECT_EQ(form8->Caption(), "О программе");
-  EXPECT_EQ(form8->Get<ui::Control>("Button1").GetProperty("Caption"), "Ok");
+  EXPECT_EQ(form8->Button1.GetProperty("Caption"), "Ok");
   const LONG_PTR ex = ::GetWindowLongPtrW(form8->hwnd(), GWL_EXSTYLE);
   const LONG_PTR style = ::GetWindowLongPtrW(form8->hwnd(), GWL_STYLE);
   EXPECT_TRUE(ex & WS_EX_APPWINDOW);
@@ -272,10 +273,10 @@ TEST_F(GuiTest, TheAboutWindowShowsTheCurrentTitleAndKeepsEscape) {
 }
 
 TEST_F(GuiTest, TheWheelStepsTheSpinBoxByOneOnlyOverIt) {
-  auto& spin = form1->Get<ui::Control>("SpinEditIcon");
+  auto& spin = form1->SpinEditIcon;
   spin.SetEnabled(true);
-  spin.SetSpinRange(0, 10);
-  spin.SetSpinValue(4);
+  spin.SetRange(0, 10);
+  spin.SetValue(4);
   form1->Show();
   form1->Relayout();  // laying out sets the arrows' buddy again
   ui::ProcessMessages();
@@ -289,26 +290,26 @@ TEST_F(GuiTest, TheWheelStepsTheSpinBoxByOneOnlyOverIt) {
   ::GetWindowRect(spin.hwnd(), &edit);
   edit.right -= 8;  // the arrows overlap the edit's right end
   ::GetWindowRect(spin.updown(), &arrows);
-  ::GetWindowRect(form1->Get<ui::Control>("EditInfoTip").hwnd(), &tip);
+  ::GetWindowRect(form1->EditInfoTip.hwnd(), &tip);
 
   wheel(spin.hwnd(), 360, edit);  // three notches at once: still one step
-  EXPECT_EQ(spin.SpinValue(), 5);
+  EXPECT_EQ(spin.Value(), 5);
   EXPECT_EQ(::GetFocus(), spin.hwnd());
   DWORD from = 1, to = 0;
   ::SendMessageW(spin.hwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
   EXPECT_EQ(from, 0u);
   EXPECT_EQ(to, static_cast<DWORD>(::GetWindowTextLengthW(spin.hwnd())));
   wheel(spin.hwnd(), -40, edit);  // a fine-grained wheel's small delta: one step down
-  EXPECT_EQ(spin.SpinValue(), 4);
+  EXPECT_EQ(spin.Value(), 4);
   wheel(spin.updown(), 120, arrows);
   wheel(spin.updown(), 240, arrows);
-  EXPECT_EQ(spin.SpinValue(), 6);
-  spin.SetSpinValue(10);
+  EXPECT_EQ(spin.Value(), 6);
+  spin.SetValue(10);
   wheel(spin.hwnd(), 120, edit);
-  EXPECT_EQ(spin.SpinValue(), 10);  // the bounds hold
+  EXPECT_EQ(spin.Value(), 10);  // the bounds hold
   // Elsewhere in the window the wheel leaves the index alone.
   wheel(form1->hwnd(), 120, tip);
-  EXPECT_EQ(spin.SpinValue(), 10);
+  EXPECT_EQ(spin.Value(), 10);
   form1->Hide();
 }
 
@@ -316,7 +317,7 @@ TEST_F(GuiTest, F1ShowsAboutWithTheTitleAsItsVersionLine) {
   g_about = AboutSeen{form8.get()};
   form1->SetCaption("Vandrel 9.0.26.320 (64-bit) Portable");
   form1->Show();
-  MSG key{form1->Get<ui::Control>("ButtonChangeIcon").hwnd(), WM_KEYDOWN, VK_F1, 0};
+  MSG key{form1->ButtonChangeIcon.hwnd(), WM_KEYDOWN, VK_F1, 0};
   ::SetTimer(nullptr, 0, 200, &CloseAboutSoon);
   ASSERT_TRUE(form1->HandleKey(key));
   EXPECT_EQ(g_about.shown, 1);
@@ -328,7 +329,7 @@ TEST_F(GuiTest, F1ShowsAboutWithTheTitleAsItsVersionLine) {
 TEST_F(GuiTest, AHandlersExceptionBecomesAnErrorReportAndTheWindowGoesOn) {
   std::vector<std::string> reports;
   ui::SetErrorReporter([&](HWND, const std::string& text) { reports.push_back(text); });
-  auto& button = form1->Get<ui::Control>("ButtonGetInfo");
+  auto& button = form1->ButtonGetInfo;
   int clicks = 0;
   button.on_click = [&] {
     ++clicks;
@@ -367,7 +368,7 @@ TEST_F(GuiTest, ScreenshotsOfTheMainAndAboutWindows) {
 }
 
 TEST_F(GuiTest, TheFolderListKeepsOnlyItsVerticalScrollBar) {
-  auto& list = form1->Get<ui::Control>("ListViewList");
+  auto& list = form1->ListViewList;
   form1->Show();
   ::SendMessageW(list.hwnd(), WM_SIZE, 0, 0);
   ui::ProcessMessages();

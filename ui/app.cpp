@@ -1,0 +1,138 @@
+#include "ui/app.h"
+
+#include <future>
+
+#include "config/product.h"
+#include "platform/win32/wide.h"
+#include "ui/form.h"
+#include "ui/theme.h"
+
+namespace vandrel::ui {
+namespace {
+
+constexpr wchar_t kCallClass[] = L"VandrelCall";
+constexpr UINT kRunCall = WM_APP + 1;
+
+HINSTANCE g_instance = nullptr;
+HWND g_call_window = nullptr;
+DWORD g_ui_thread = 0;
+
+std::function<void(HWND, const std::string&)>& ErrorReporter() {
+  static std::function<void(HWND, const std::string&)> reporter;
+  return reporter;
+}
+
+LRESULT CALLBACK CallProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+  if (msg == kRunCall) {
+    (*reinterpret_cast<std::packaged_task<void()>*>(lp))();
+    return 0;
+  }
+  return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+void RegisterWindowClasses(HINSTANCE instance);  // form.cpp and the controls
+
+std::wstring W(std::string_view utf8) { return Widen(utf8); }
+HINSTANCE Instance() { return g_instance; }
+
+void InitializeUi(HINSTANCE instance) {
+  g_instance = instance;
+  g_ui_thread = ::GetCurrentThreadId();
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                           ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
+  ::InitCommonControlsEx(&icc);
+  RegisterWindowClasses(instance);
+  WNDCLASSEXW wc{sizeof wc};
+  wc.hInstance = instance;
+  wc.lpfnWndProc = CallProc;
+  wc.lpszClassName = kCallClass;
+  ::RegisterClassExW(&wc);
+  g_call_window = ::CreateWindowExW(0, kCallClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+}
+
+void SetErrorReporter(std::function<void(HWND, const std::string&)> reporter) { ErrorReporter() = std::move(reporter); }
+
+void ShowDefaultErrorReport(HWND owner, const char* what) noexcept {
+  try {
+    if (ErrorReporter()) {
+      ErrorReporter()(owner, what ? what : "Unknown error");
+      return;
+    }
+    ::MessageBoxW(owner, Widen(what ? what : "Unknown error").c_str(), Widen(kApplicationTitle).c_str(),
+                  MB_OK | MB_ICONERROR);
+  } catch (...) {
+    ::MessageBoxW(owner, L"Out of memory", L"Vandrel", MB_OK | MB_ICONERROR);
+  }
+}
+
+void RunGuarded(HWND owner, const std::function<void()>& fn) noexcept {
+  try {
+    fn();
+  } catch (const std::exception& e) {
+    ShowDefaultErrorReport(owner, e.what());
+  } catch (...) {
+    ShowDefaultErrorReport(owner, nullptr);
+  }
+}
+
+void ProcessMessages() {
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+}
+
+void RunOnUiThread(const std::function<void()>& fn) {
+  if (::GetCurrentThreadId() == g_ui_thread || g_call_window == nullptr) {
+    fn();
+    return;
+  }
+  std::packaged_task<void()> task(fn);
+  auto done = task.get_future();
+  ::SendMessageW(g_call_window, kRunCall, 0, reinterpret_cast<LPARAM>(&task));
+  done.get();  // rethrows what the call threw
+}
+
+void RunMessageLoop(const std::function<bool()>& keep_running) {
+  MSG msg{};
+  bool quit = false;
+  while (!keep_running || keep_running()) {
+    if (::GetMessageW(&msg, nullptr, 0, 0) <= 0) {
+      quit = true;
+      break;
+    }
+    bool handled = false;
+    for (Form* f : Windows().All()) handled = handled || f->HandleKey(msg);
+    if (handled) continue;
+    HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root != nullptr && ::IsDialogMessageW(root, &msg)) continue;  // Tab moves the focus
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  // A modal loop hands the end of the program on to the outer loop.
+  if (quit && keep_running) ::PostQuitMessage(static_cast<int>(msg.wParam));
+}
+
+void WindowList::Remove(Form* form) {
+  std::erase(forms_, form);
+  if (active_ == form) active_ = nullptr;
+}
+
+void WindowList::SettingsChanged() {
+  Theme::Current().Use(Palette::Light());
+  for (Form* f : forms_) ::RedrawWindow(f->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+WindowList& Windows() {
+  static WindowList list;
+  return list;
+}
+
+}  // namespace vandrel::ui

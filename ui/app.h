@@ -1,0 +1,61 @@
+// The program's side of the window system: start-up, the one message loop,
+// the error boundary every handler runs inside, calls onto the window thread,
+// and the list of the program's windows in the order they were made.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vandrel::ui {
+
+class Form;
+
+// Must run once on the user-interface thread before any window is made.
+void InitializeUi(HINSTANCE instance);
+HINSTANCE Instance();
+std::wstring W(std::string_view utf8);
+
+// Lets pending window messages be processed, so the windows repaint.
+void ProcessMessages();
+// Runs `fn` on the user-interface thread and waits for it.
+void RunOnUiThread(const std::function<void()>& fn);
+// Runs the program's messages until WM_QUIT, or until `keep_running` says no
+// (a modal window closed; a WM_QUIT seen then is posted again). Keys the
+// windows claim (F1, Enter for the default button) go to them first; Tab
+// moves the focus within each window.
+void RunMessageLoop(const std::function<bool()>& keep_running = {});
+
+// The message box every uncaught error ends in; the program goes on.
+void ShowDefaultErrorReport(HWND owner, const char* what) noexcept;
+// Runs `fn`; an error it raises ends in that report instead of escaping into
+// the system (window procedures, subclass procedures).
+void RunGuarded(HWND owner, const std::function<void()>& fn) noexcept;
+// Replaces that message box (tests watch the reports instead); an empty
+// function restores it.
+void SetErrorReporter(std::function<void(HWND, const std::string&)> reporter);
+
+// The program's windows, in the order they were made.
+class WindowList {
+ public:
+  const std::vector<Form*>& All() const { return forms_; }
+  void Add(Form* form) { forms_.push_back(form); }
+  void Remove(Form* form);
+  // The form that last became the program's active form; message boxes,
+  // pickers and menus do not change it.
+  Form* active() const { return active_; }
+  void set_active(Form* form) { active_ = form; }
+  // The system's colours or settings changed: the palette is read again and
+  // every window repaints.
+  void SettingsChanged();
+
+ private:
+  std::vector<Form*> forms_;
+  Form* active_ = nullptr;
+};
+WindowList& Windows();
+
+}  // namespace vandrel::ui

@@ -1,0 +1,47 @@
+// The report-style list of one column without a header, whole-row and single
+// selection, the selection visible without the focus.
+#pragma once
+
+#include "ui/control.h"
+#include "ui/controls/edit.h"
+
+namespace vandrel::ui {
+
+class ListView final : public Control {
+ public:
+  ListView(Form& form, const Spec& spec);
+  std::vector<std::string> GetStrings(std::string_view list) const override;
+  void SetString(std::string_view list, std::size_t index, const std::string& value) override;
+
+  // A report column; its caption is a translatable text.
+  void AddColumn(const std::string& caption, int width);
+  // The image lists the items' pictures come from; the list never destroys them.
+  void SetImageList(HIMAGELIST list);
+  void SetRedraw(bool on);
+  void DeleteAll();
+  void Add(const std::string& caption, int image);
+  int Count() const;
+  std::string ItemCaption(int item) const;
+  int Selected() const;  // -1: none
+  // Selects and focuses the item (scrolled into view, partly is enough unless
+  // `whole`); -1 clears the selection.
+  void Select(int item, bool whole = false);
+  // Keeps the scroll bars as set whatever the list would show.
+  void KeepScrollBars(bool horizontal, bool vertical);
+
+  std::function<void()> on_select;        // the selection changed
+  std::function<void()> on_click;
+  std::function<void()> on_double_click;
+  ContextMenuHandler on_context_menu;     // at the point, or below the focused item
+
+  LRESULT OnNotify(const NMHDR& header) override;
+
+ protected:
+  bool OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
+ private:
+  std::vector<std::string> columns_;
+  bool keep_bars_ = false, horizontal_ = false, vertical_ = true, fixing_bars_ = false;
+};
+
+}  // namespace vandrel::ui
