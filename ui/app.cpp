@@ -127,7 +127,7 @@ void WindowList::Remove(Form* form) {
 
 void WindowList::SettingsChanged() {
   Theme::Current().Use(Palette::Light());
-  for (Form* f : forms_) ::RedrawWindow(f->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+  for (Form* f : forms_) f->ApplyTheme();
 }
 
 WindowList& Windows() {

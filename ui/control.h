@@ -95,6 +95,9 @@ class Control : public Component {
   virtual HBRUSH OnCtlColor(UINT msg, HDC dc);
   // The window's DPI is set or changed: fonts and glyphs for it.
   virtual void ApplyDpi();
+  // The palette changed (or the control was just made): colours the
+  // control keeps itself rather than asking for at each paint.
+  virtual void ApplyTheme() {}
   // The control was moved or sized.
   virtual void AfterLayout() {}
 

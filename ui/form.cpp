@@ -153,6 +153,7 @@ void Form::Adopt(std::unique_ptr<Control> control, const Spec& spec) {
   components_.push_back(std::move(control));
   if (c.hwnd()) (c.parent_ ? c.parent_->children_ : top_level_).push_back(&c);
   c.ApplyDpi();
+  c.ApplyTheme();
   if (!spec.hint.empty()) c.SetProperty("Hint", spec.hint);
   if (!spec.enabled) c.SetEnabled(false);
   if (!spec.visible) c.SetVisible(false);
@@ -273,6 +274,11 @@ void Form::CenterOnDesktop() {
   const int h = r.bottom - r.top;
   ::SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2, work.top + (work.bottom - work.top - h) / 2,
                  0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::ApplyTheme() {
+  for (auto& c : components_) c->ApplyTheme();
+  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void Form::Relayout() {

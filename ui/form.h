@@ -65,6 +65,8 @@ class Form : public ComponentOwner {
   void Hide();
   void CenterOnDesktop();
   void Relayout();
+  // Every control takes the current palette, and the window repaints.
+  void ApplyTheme();
   int Scale(int design_pixels) const;
   UINT dpi() const { return dpi_; }
   HFONT font() const { return font_.get(); }

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "platform/win32/wide.h"
+#include "ui/theme.h"
 
 namespace vandrel::ui {
 
@@ -81,6 +82,13 @@ void ListView::KeepScrollBars(bool horizontal, bool vertical) {
   keep_bars_ = true;
   horizontal_ = horizontal;
   vertical_ = vertical;
+}
+
+void ListView::ApplyTheme() {
+  const Theme& theme = Theme::Current();
+  ListView_SetBkColor(hwnd_, theme.Color(ColorRole::kWindow));
+  ListView_SetTextBkColor(hwnd_, theme.Color(ColorRole::kWindow));
+  ListView_SetTextColor(hwnd_, theme.Color(ColorRole::kText));
 }
 
 LRESULT ListView::OnNotify(const NMHDR& header) {

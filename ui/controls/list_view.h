@@ -35,6 +35,7 @@ class ListView final : public Control {
   ContextMenuHandler on_context_menu;     // at the point, or below the focused item
 
   LRESULT OnNotify(const NMHDR& header) override;
+  void ApplyTheme() override;
 
  protected:
   bool OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
