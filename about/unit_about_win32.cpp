@@ -1,7 +1,5 @@
 #include "about/unit_about_win32.h"
 
-#include <dwmapi.h>
-
 #include "config/contacts.h"
 
 namespace vandrel {
@@ -10,7 +8,7 @@ using ui::Dock;
 
 TForm8::TForm8(std::function<std::string()> main_caption, std::string legal_copyright)
     : ui::Form(Options{.name = "Form8", .caption = "О программе", .client_width = 334, .client_height = 161,
-                       .min_width = 350, .min_height = 200, .sizable = false, .app_window = true}),
+                       .min_width = 350, .min_height = 200, .sizable = false, .app_window = true, .rounded_corners = true}),
       TabControlButtons(Add<ui::FramedPanel>({.name = "TabControlButtons", .dock = Dock::kBottom, .height = 35})),
       Button1(Add<ui::Button>({.name = "Button1", .parent = &TabControlButtons, .dock = Dock::kFill, .caption = "Ok",
                                .hand_cursor = true, .font = {.bold = true}})),
@@ -27,13 +25,9 @@ TForm8::TForm8(std::function<std::string()> main_caption, std::string legal_copy
   Button1.on_click = [this] { Hide(); };
   for (ui::Label* link : {&LabelTelegram, &LabelGMail, &LabelYaMail, &LabelMainWebSite})
     link->on_click = [this, link] { desktop_.Open(LinkTarget(link->Name())); ui::ProcessMessages(); };
-  ::SetWindowPos(Image1.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);  // over the label rows
-  Image1.SetIcon(IconHandle(static_cast<HICON>(
-      ::LoadImageW(ui::Instance(), L"MAINICON", IMAGE_ICON, Scale(32), Scale(32), LR_DEFAULTCOLOR))));
+  Image1.BringToFront();  // over the label rows
+  Image1.SetIcon(ui::LoadGlyphIcon(L"MAINICON", Scale(32)));
   on_show = [this] { FormShow(); };
-  // Rounded corners where the system draws them (Windows 11).
-  const DWORD round = 2;  // DWMWCP_ROUND
-  ::DwmSetWindowAttribute(hwnd(), 33 /* DWMWA_WINDOW_CORNER_PREFERENCE */, &round, sizeof round);
   Relayout();
   CenterOnDesktop();
 }

@@ -69,16 +69,14 @@ void TForm1::RestGeneralMenuButton() {
 void TForm1::SpeedButton_GeneralMenuClick() {
   if (ClickMenuButton(menu_button_) == MenuButtonClick::kCloseMenu) {
     SpeedButton_GeneralMenu.SetPushed(false);
-    ::EndMenu();
+    ui::PopupMenu::CloseOpenMenu();
     ui::ProcessMessages();
     return;
   }
   SpeedButton_GeneralMenu.SetPushed(true);
   ui::ProcessMessages();
   // Below the button, extending to the left from its bottom-right corner.
-  RECT r;
-  ::GetWindowRect(SpeedButton_GeneralMenu.hwnd(), &r);
-  PopupMenuGeneral.Popup(r.right, r.bottom);
+  PopupMenuGeneral.PopupUnder(SpeedButton_GeneralMenu);
 }
 
 void TForm1::AboutMenuClick() {
@@ -94,14 +92,10 @@ void TForm1::MenuItem1Click() {
 void TForm1::RefreshListMenuClick() { MenuItem1Click(); }
 
 bool TForm1::FormMouseWheel(int wheel_delta) {
-  POINT p;
-  ::GetCursorPos(&p);
-  HWND under = ::WindowFromPoint(p);
-  if (under != SpinEditIcon.hwnd() && under != SpinEditIcon.updown()) return false;
-  if (!SpinEditIcon.Enabled()) return false;
+  if (!SpinEditIcon.UnderCursor() || !SpinEditIcon.Enabled()) return false;
   SpinEditIcon.Focus();
   SpinEditIcon.SetValue(SpinEditIcon.Value() + (wheel_delta > 0 ? 1 : -1));  // one step per event
-  ::SendMessageW(SpinEditIcon.hwnd(), EM_SETSEL, 0, -1);
+  SpinEditIcon.SelectAll();
   return true;
 }
 

@@ -17,7 +17,7 @@ void TForm1::OfferChange() {
   CheckBoxCopyIcon.SetEnabled(true);
   ButtonChangeIcon.SetEnabled(true);
   SetDefaultButton(&ButtonChangeIcon);
-  if (::IsWindowVisible(ButtonChangeIcon.hwnd()) && ButtonChangeIcon.Enabled()) ButtonChangeIcon.Focus();
+  if (ButtonChangeIcon.Showing() && ButtonChangeIcon.Enabled()) ButtonChangeIcon.Focus();
 }
 
 void TForm1::ApplyIndexBox(const IndexBoxSetup& setup) {

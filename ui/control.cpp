@@ -129,6 +129,17 @@ void Control::SetEnabled(bool enabled) {
   if (hwnd_) ::EnableWindow(hwnd_, enabled);
 }
 bool Control::Visible() const { return hwnd_ && (::GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
+bool Control::Showing() const { return hwnd_ && ::IsWindowVisible(hwnd_); }
+
+void Control::BringToFront() {
+  if (hwnd_) ::SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool Control::UnderCursor() const {
+  POINT p;
+  return hwnd_ && ::GetCursorPos(&p) && ::WindowFromPoint(p) == hwnd_;
+}
+
 void Control::SetVisible(bool visible) {
   if (hwnd_) ::ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
 }

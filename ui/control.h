@@ -76,7 +76,13 @@ class Control : public Component {
   virtual bool Enabled() const;
   virtual void SetEnabled(bool enabled);
   bool Visible() const;
+  // Visible on the screen: it and every window it lies in.
+  bool Showing() const;
   void SetVisible(bool visible);
+  // Over the other controls of its container.
+  void BringToFront();
+  // The mouse pointer is over the control.
+  virtual bool UnderCursor() const;
   void Focus();
   // The window text (an edit box's text, a button's caption).
   std::string Text() const { return GetProperty(HasProperty("Text") ? "Text" : "Caption"); }

@@ -1,5 +1,6 @@
 #include "ui/form.h"
 
+#include <dwmapi.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -97,6 +98,10 @@ Form::Form(Options options) : options_(std::move(options)) {
   RECT r{0, 0, Scale(options_.client_width), Scale(options_.client_height)};
   ::AdjustWindowRectExForDpi(&r, style, FALSE, ex, dpi_);
   ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (options_.rounded_corners) {
+    const DWORD round = 2;  // DWMWCP_ROUND
+    ::DwmSetWindowAttribute(hwnd_, 33 /* DWMWA_WINDOW_CORNER_PREFERENCE */, &round, sizeof round);
+  }
   Windows().Add(this);
 }
 

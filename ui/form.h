@@ -34,6 +34,7 @@ class Form : public ComponentOwner {
     int font_points = 8;
     bool main_window = false;     // closing it ends the program; others hide
     bool double_buffered = false;  // painted off screen first
+    bool rounded_corners = false;  // where the system draws them (Windows 11)
   };
   explicit Form(Options options);
   virtual ~Form();

@@ -159,10 +159,12 @@ void PopupMenu::Popup(int x, int y) {
   ::PostMessageW(owner, WM_NULL, 0, 0);
 }
 
-void PopupMenu::PopupBelow(HWND control) {
+void PopupMenu::PopupUnder(const Control& control) {
   RECT r;
-  ::GetWindowRect(control, &r);
-  Popup(r.left, r.bottom);
+  ::GetWindowRect(control.hwnd(), &r);
+  Popup(right_aligned ? r.right : r.left, r.bottom);
 }
+
+void PopupMenu::CloseOpenMenu() { ::EndMenu(); }
 
 }  // namespace vandrel::ui

@@ -68,8 +68,11 @@ class PopupMenu final : public Control {
   bool right_aligned = false;
   // Shows the menu with its corner at a screen point.
   void Popup(int x, int y);
-  // Below a control's bottom-left corner, as the keyboard's menu key opens it.
-  void PopupBelow(HWND control);
+  // Under a control: from its bottom-right corner when the menu is
+  // right-aligned, else from its bottom-left corner.
+  void PopupUnder(const Control& control);
+  // Closes whichever menu is open.
+  static void CloseOpenMenu();
 };
 
 // A program icon resource at a size, and the same as a 32-bit pre-multiplied

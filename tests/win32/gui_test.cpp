@@ -379,6 +379,47 @@ TEST_F(GuiTest, TheFolderListKeepsOnlyItsVerticalScrollBar) {
   form1->Hide();
 }
 
+TEST_F(GuiTest, ItemsOfLaterWorkAreDisabledAndTheLanguageMenuIsARealSubmenu) {
+  const struct {
+    const char* name;
+    bool enabled;
+  } items[] = {
+      {"ThemeMenu", true},        {"ThemeAuto", false},       {"ThemeLight", false},
+      {"ThemeDark", false},       {"LanguageMenu", false},    {"ViewMenu", true},
+      {"IconSmallMenu", true},    {"IconBigMenu", true},      {"RefreshListMenu", true},
+      {"EmbedFolderMenu", false}, {"DeleteIconCache", false}, {"RestartExplorerMenu", false},
+      {"CheckUpdateMenu", false}, {"AboutMenu", true},        {"RefreshIconMenu", true},
+      {"IconDeleteMenu", true},   {"SaveIconMenu", true},
+  };
+  for (const auto& i : items) {
+    auto& item = testing::Named<ui::MenuItem>(*form1, i.name);
+    const UINT state = ::GetMenuState(item.owner_menu, item.command, MF_BYCOMMAND);
+    EXPECT_EQ((state & MF_GRAYED) == 0, i.enabled) << i.name;
+    EXPECT_EQ(item.Enabled(), i.enabled) << i.name;
+  }
+  MENUITEMINFOW info{sizeof info};
+  info.fMask = MIIM_SUBMENU;
+  ASSERT_TRUE(::GetMenuItemInfoW(form1->LanguageMenu.owner_menu, form1->LanguageMenu.command, FALSE, &info));
+  ASSERT_NE(info.hSubMenu, nullptr);
+  EXPECT_EQ(::GetMenuItemCount(info.hSubMenu), 0);
+}
+
+TEST_F(GuiTest, TheHandCursorShowsWhereItIsDesigned) {
+  const HCURSOR hand = ::LoadCursorW(nullptr, IDC_HAND);
+  auto cursor_over = [](HWND h) {
+    ::SetCursor(nullptr);
+    ::SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return ::GetCursor();
+  };
+  for (ui::Control* c : std::initializer_list<ui::Control*>{&form1->EditIconFile, &form1->ImageIcon, &form8->Button1,
+                                                            &form8->LabelTelegram, &form8->LabelMainWebSite})
+    EXPECT_EQ(cursor_over(c->hwnd()), hand) << c->Name();
+  for (ui::Control* c : std::initializer_list<ui::Control*>{&form1->EditInfoTip, &form1->ButtonGetInfo, &form8->LabelVersion})
+    EXPECT_NE(cursor_over(c->hwnd()), hand) << c->Name();
+  // The main window paints off screen first; the About window has no need.
+  EXPECT_TRUE(::GetWindowLongPtrW(form1->hwnd(), GWL_EXSTYLE) & WS_EX_COMPOSITED);
+}
+
 TEST_F(GuiTest, TheUpdateWindowExistsWithItsCaption) {
   TForm10 form10;
   EXPECT_EQ(form10.Caption(), "Обновление");

@@ -30,6 +30,8 @@ void Edit::SetProperty(std::string_view property, const std::string& value) {
   }
 }
 
+void Edit::SelectAll() { ::SendMessageW(hwnd_, EM_SETSEL, 0, -1); }
+
 bool Edit::OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   if (msg == WM_CONTEXTMENU && on_context_menu) {
     POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
@@ -100,6 +102,13 @@ bool SpinEdit::OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& 
 
 void SpinEdit::OnCommand(UINT code) {
   if (code == EN_CHANGE && on_change) on_change();
+}
+
+bool SpinEdit::UnderCursor() const {
+  POINT p;
+  if (!::GetCursorPos(&p)) return false;
+  HWND under = ::WindowFromPoint(p);
+  return under == hwnd_ || under == updown_;
 }
 
 int SpinEdit::Value() const { return SpinValueFromText(WindowText(hwnd_), min_, max_); }

@@ -13,6 +13,7 @@ class Edit : public Control {
  public:
   Edit(Form& form, const Spec& spec);
   void SetProperty(std::string_view property, const std::string& value) override;
+  void SelectAll();
   std::function<void()> on_click;    // after the box took the click
   ContextMenuHandler on_context_menu;  // instead of the box's own menu
 
@@ -44,6 +45,7 @@ class SpinEdit final : public Edit {
   std::function<bool(wchar_t ch)> on_key_press;
   void OnCommand(UINT code) override;
   void AfterLayout() override;
+  bool UnderCursor() const override;  // the box or its arrows
 
  protected:
   bool OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
