@@ -104,10 +104,12 @@ void ExpectFor(ui::Form& form, UINT dpi, const Seen& before) {
   // A handle value the system gave out again is in use by us; any other
   // replaced handle must be gone.
   for (const auto& [name, font] : before.fonts) {
-    if (!live.count(font)) EXPECT_EQ(::GetObjectType(font), 0u) << name << " kept its old font";
+    if (live.count(font)) continue;
+    EXPECT_EQ(::GetObjectType(font), 0u) << name << " kept its old font";
   }
   for (const auto& [name, bitmap] : before.menu_glyphs) {
-    if (!live.count(bitmap)) EXPECT_EQ(::GetObjectType(bitmap), 0u) << name << " kept its old glyph";
+    if (live.count(bitmap)) continue;
+    EXPECT_EQ(::GetObjectType(bitmap), 0u) << name << " kept its old glyph";
   }
   for (const auto& [name, icon] : before.button_glyphs) {
     bool still_shown = false;
