@@ -91,10 +91,10 @@ Form::Form(Options options) : options_(std::move(options)) {
   static_cast<FormSelf&>(*self_).Attach(hwnd_);
   dpi_ = ::GetDpiForWindow(hwnd_);
   font_ = MakeFont({});
-  tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, Instance(),
-                               nullptr);
-  ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(400));
+  tooltip_.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                   Instance(), nullptr));
+  ::SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, Scale(400));
   RECT r{0, 0, Scale(options_.client_width), Scale(options_.client_height)};
   ::AdjustWindowRectExForDpi(&r, style, FALSE, ex, dpi_);
   ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -111,6 +111,7 @@ Form::~Form() {
 }
 
 void Form::DestroyNow() {
+  tooltip_.Reset();  // before the window that owns it
   if (hwnd_ && ::IsWindow(hwnd_)) {
     ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     ::DestroyWindow(hwnd_);
@@ -132,7 +133,7 @@ void Form::ApplyDpi(UINT dpi) {
   // Every control takes the new font before the old one goes.
   std::swap(font_, fresh);
   for (auto& c : components_) c->ApplyDpi();
-  ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Scale(400));
+  ::SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, Scale(400));
 }
 
 std::vector<Component*> Form::Components() {

@@ -71,7 +71,7 @@ class Form : public ComponentOwner {
   int Scale(int design_pixels) const;
   UINT dpi() const { return dpi_; }
   HFONT font() const { return font_.get(); }
-  HWND tooltip() const { return tooltip_; }
+  HWND tooltip() const { return tooltip_.get(); }
   // The window's font changed as `spec` says, for the window's DPI.
   FontHandle MakeFont(const FontSpec& spec) const;
   int NextId() { return next_id_++; }
@@ -110,7 +110,7 @@ class Form : public ComponentOwner {
 
   Options options_;
   HWND hwnd_ = nullptr;
-  HWND tooltip_ = nullptr;
+  WindowHandle tooltip_;  // the hints of the window's controls
   FontHandle font_;
   UINT dpi_ = 96;
   bool modal_ = false;
