@@ -13,6 +13,7 @@
 #include "common/paths.h"
 #include "ui/app.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_version_reader.h"
 #include "update/unit_update_win32.h"
@@ -41,18 +42,6 @@ bool IsWindows10Or11() {
   return vandrel::IsWindows10Or11(info.dwMajorVersion, info.dwBuildNumber);
 }
 
-std::string ExecutablePath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n < path.size()) {
-      path.resize(n);
-      return vandrel::Narrow(path);
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
 std::vector<std::string> Arguments() {
   int argc = 0;
   wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
@@ -76,12 +65,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   } com_scope{SUCCEEDED(com)};
   vandrel::ui::InitializeUi(instance);
 
-  const std::string exe = ExecutablePath();
+  const std::string exe = vandrel::Win32Desktop().ExecutablePath();
   vandrel::Win32FileSystem fs;
   vandrel::Win32VersionReader versions;
   const bool portable = fs.FileExists(exe.substr(0, exe.size() - vandrel::NamePart(exe).size()) + "portable.ini");
 
-  vandrel::TForm1 form1(Arguments(), vandrel::GetFileVersion(versions, exe), portable);
+  vandrel::TForm1 form1(Arguments(), vandrel::GetFileVersion(versions, exe), portable, exe);
   vandrel::TForm8 form8([&form1] { return form1.Caption(); }, vandrel::GetLegalCopyright(versions, exe));
   vandrel::TForm10 form10;
   form1.set_about_window(&form8);

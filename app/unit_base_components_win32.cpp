@@ -2,6 +2,9 @@
 // events each one raises.
 #include "app/unit_base_win32.h"
 
+#include "app/file_info_utils.h"
+#include "platform/win32/win32_version_reader.h"
+
 namespace vandrel {
 
 using ui::Dock;
@@ -9,7 +12,7 @@ using Type = ui::MenuItemType;
 
 // Regions in docking order: the top strip, the path, the status bar at the
 // very bottom, the folder column on the left, the working area.
-TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool portable_mode)
+TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool portable_mode, std::string exe_path)
     : ui::Form(Options{.name = "Form1", .caption = "Vandrel", .client_width = 684, .client_height = 511,
                        .min_width = 700, .min_height = 550, .main_window = true, .double_buffered = true}),
       TabControl1(Add<ui::FramedPanel>({.name = "TabControl1", .dock = Dock::kTop, .height = 32})),
@@ -96,12 +99,11 @@ TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool por
                             .shortcut = "F5"})),
       N4(Item({.name = "N4", .parent = &PopupMenuGeneral, .caption = "-", .type = Type::kSeparator})),
       EmbedFolderMenu(Item({.name = "EmbedFolderMenu", .parent = &PopupMenuGeneral, .caption = "Встроить в меню папок",
-                            .type = Type::kCheck, .auto_check = true, .enabled = false})),
+                            .type = Type::kCheck, .auto_check = true})),
       N6(Item({.name = "N6", .parent = &PopupMenuGeneral, .caption = "-", .type = Type::kSeparator})),
-      DeleteIconCache(Item({.name = "DeleteIconCache", .parent = &PopupMenuGeneral, .caption = "Удалить кэш иконок",
-                            .enabled = false})),
+      DeleteIconCache(Item({.name = "DeleteIconCache", .parent = &PopupMenuGeneral, .caption = "Удалить кэш иконок"})),
       RestartExplorerMenu(Item({.name = "RestartExplorerMenu", .parent = &PopupMenuGeneral,
-                                .caption = "Перезагрузить проводник", .enabled = false})),
+                                .caption = "Перезагрузить проводник"})),
       MenuItem2(Item({.name = "MenuItem2", .parent = &PopupMenuGeneral, .caption = "-", .type = Type::kSeparator})),
       CheckUpdateMenu(Item({.name = "CheckUpdateMenu", .parent = &PopupMenuGeneral, .caption = "Проверить обновления",
                             .enabled = false})),
@@ -123,6 +125,9 @@ TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool por
       arguments_(std::move(arguments)),
       version_(std::move(version)),
       portable_mode_(portable_mode) {
+  exe_path_ = exe_path.empty() ? desktop_.ExecutablePath() : std::move(exe_path);
+  Win32VersionReader versions;
+  company_ = GetCompanyName(versions, exe_path_);
   ListViewList.AddColumn("", 200);
   CheckBoxCopyIcon.SetChecked(true);
   // As in any status bar, the last panel reaches the right edge, so a long
@@ -133,7 +138,8 @@ TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool por
   OpenDialog.SetProperty("Title", "Выберите файл иконки...");
   SavePictureDialog.SetProperty("Filter", "Icons (*.ico)|*.ico");
   BindEvents();
-  FormCreate();
+  // An error here is reported and the program goes on with what was made.
+  ui::RunGuarded(hwnd(), [this] { FormCreate(); });
 }
 
 ui::PopupMenu& TForm1::AddMessageCaptions() {
@@ -176,6 +182,9 @@ void TForm1::BindEvents() {
   IconSmallMenu.on_click = [this] { SetListViewIconSize(false); };
   IconBigMenu.on_click = [this] { SetListViewIconSize(true); };
   RefreshListMenu.on_click = [this] { MenuItem1Click(); };
+  EmbedFolderMenu.on_click = [this] { EmbedFolderMenuClick(); };
+  DeleteIconCache.on_click = [this] { DeleteIconCacheClick(); };
+  RestartExplorerMenu.on_click = [this] { RestartExplorerMenu1Click(); };
   AboutMenu.on_click = [this] { AboutMenuClick(); };
   RefreshIconMenu.on_click = [this] { RefreshIconMenuClick(); };
   IconDeleteMenu.on_click = [this] { IconDeleteMenuClick(); };

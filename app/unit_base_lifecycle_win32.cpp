@@ -9,8 +9,12 @@
 namespace vandrel {
 
 TForm1::~TForm1() {
+  // A clearing of the icon cache runs to its end (Explorer must come back);
+  // its steps for the window do nothing from now on.
+  closing_ = true;
+  cache_task_.Wait();
   // The window goes first, while everything its handlers use still exists.
-  FormClose();
+  AcceptDroppedFiles(false);
   DestroyNow();
 }
 
@@ -37,7 +41,8 @@ void TForm1::FormCreate() {
   // The list shares the shell's system image lists; it never destroys them.
   SetListViewIconSize(false);
   getDrive();
-  // The settings are read here once the settings store exists.
+  // Settings that cannot be read are reported; the window goes on with the rest.
+  ui::RunGuarded(hwnd(), [this] { LoadNastr(); });
   ComboBoxDriveChange();
   Relayout();
   CenterOnDesktop();
@@ -50,6 +55,7 @@ void TForm1::FormActivate() {
   AcceptDroppedFiles(true);
   command_line_folder_ = FolderArgument(arguments_);
   if (!command_line_folder_) return;
+  LoadNastr();
   ui::ProcessMessages();
   try {
     OpenCommandLineFolder();
@@ -58,8 +64,16 @@ void TForm1::FormActivate() {
   }
 }
 
-void TForm1::FormClose() { AcceptDroppedFiles(false); }
-void TForm1::FormDestroy() { AcceptDroppedFiles(false); }
+void TForm1::FormClose() {
+  // Settings that cannot be written are reported, and the window still closes.
+  ui::RunGuarded(hwnd(), [this] { SaveNastr(); });
+  AcceptDroppedFiles(false);
+}
+
+void TForm1::FormDestroy() {
+  closing_ = true;
+  AcceptDroppedFiles(false);
+}
 
 void TForm1::RestGeneralMenuButton() {
   RestMenuButton(menu_button_);

@@ -8,6 +8,8 @@
 //                                   keys, the wheel, the menu button, About
 //   unit_base_browser_win32.cpp     drives, the folder list, up, refresh
 //   unit_base_target_win32.cpp      the selected folder: state, Info, Change, Remove
+//   unit_base_settings_win32.cpp    Option.ini and the folder context-menu entry
+//   unit_base_explorer_win32.cpp    restarting Explorer, clearing its icon cache
 //   unit_base_source_win32.cpp      the icon source: dialog, drops, index, save
 #pragma once
 
@@ -23,6 +25,8 @@
 #include "platform/win32/win32_ansi_codec.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_processes.h"
+#include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_resource_loader.h"
 #include "platform/win32/win32_shell.h"
 #include "ui/ui.h"
@@ -33,7 +37,10 @@ namespace vandrel {
 class TForm1 final : public ui::Form {
  public:
   // `arguments`: the command line without the program's own name.
-  TForm1(std::vector<std::string> arguments, std::string version, bool portable_mode);
+  // `exe_path`: the program's own path (the running executable when empty);
+  // it places the settings in portable mode and is what the folder
+  // context-menu entry starts.
+  TForm1(std::vector<std::string> arguments, std::string version, bool portable_mode, std::string exe_path = {});
   ~TForm1() override;
 
   // The current caption of a message item of PopupMenuLanguage.
@@ -64,6 +71,27 @@ class TForm1 final : public ui::Form {
   void RefreshIconMenuClick();
   // The folder list's menu at a screen point.
   void ShowFileListMenu(POINT at);
+
+  // Settings (Option.ini) and the folder context-menu entry.
+  std::string PortablePath();
+  void LoadNastr();
+  void SaveNastr();
+  void CheckAndSetRegistryForFileTypes();
+  void RegisterContextMenu();
+  void UnregisterContextMenu();
+  void EmbedFolderMenuClick();
+  bool prev_embed_menu_state() const { return prev_embed_menu_state_; }
+
+  // Explorer and its icon cache.
+  bool KillTask(const std::string& exe_file_name);
+  void RestartExplorerMenu1Click();
+  void DeleteIconCacheClick();
+  void ClearIconCacheInThread();
+  bool clearing_icon_cache() const { return cache_task_.Running(); }
+  // Tests end Explorer and wait through the pauses with stand-ins.
+  void set_processes(Processes* processes) { processes_ = processes ? processes : &own_processes_; }
+  void set_clock(Clock* clock) { clock_ = clock ? clock : &own_clock_; }
+  void WaitForIconCacheClearing() { cache_task_.Wait(); }
 
   // The engine in the window.
   void UpdateFormState();
@@ -209,6 +237,15 @@ class TForm1 final : public ui::Form {
   Win32Shell shell_;
   Win32ResourceLoader loader_;
   Win32Desktop desktop_;
+  Win32Registry registry_;
+  Win32Processes own_processes_;
+  Processes* processes_ = &own_processes_;
+  Win32Clock own_clock_;
+  Clock* clock_ = &own_clock_;
+  ui::BackgroundTask cache_task_;
+  bool closing_ = false;  // UI steps of a running clearing then do nothing
+  std::string exe_path_;
+  std::string company_;
   ui::WindowPrompts window_prompts_;
   Prompts* prompts_ = &window_prompts_;
   Captions captions_{*this};

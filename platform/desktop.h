@@ -24,6 +24,8 @@ class Desktop {
   // The file a shortcut (.lnk) points to; empty when it cannot be read.
   virtual std::string ResolveShortcut(const std::string& lnk_file) = 0;
   virtual LocalTime Now() = 0;
+  // The running program's full path.
+  virtual std::string ExecutablePath() = 0;
   // Sets a file's last-write time to a local time, in the two-second steps
   // of a DOS date and time; false when the file cannot be changed.
   virtual bool SetWriteTime(const std::string& path, const LocalTime& time) = 0;

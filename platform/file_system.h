@@ -90,6 +90,9 @@ class FileSystem {
   // Throws Error when the path cannot be resolved.
   virtual std::string FullPath(const std::string& path) = 0;
 
+  // Creates a folder with every missing parent; true when it exists afterwards.
+  virtual bool CreateFolders(const std::string& path) = 0;
+
   // True for an existing file (not a folder); links are followed.
   virtual bool FileExists(const std::string& path) = 0;
 

@@ -120,6 +120,31 @@ void RunMessageLoop(const std::function<bool()>& keep_running) {
   if (quit && keep_running) ::PostQuitMessage(static_cast<int>(msg.wParam));
 }
 
+bool BackgroundTask::Start(std::function<void()> work) {
+  if (running_) return false;
+  if (thread_.joinable()) thread_.join();
+  running_ = true;
+  thread_ = std::thread([this, work = std::move(work)] {
+    try {
+      work();
+    } catch (...) {
+      // The work reports its own errors; nothing may escape a thread.
+    }
+    running_ = false;
+  });
+  return true;
+}
+
+void BackgroundTask::Wait() {
+  while (running_) {
+    // Calls sent from the work are handled here while it runs.
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  if (thread_.joinable()) thread_.join();
+}
+
 void WindowList::Remove(Form* form) {
   std::erase(forms_, form);
   if (active_ == form) active_ = nullptr;

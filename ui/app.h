@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace vandrel::ui {
@@ -37,6 +39,26 @@ void RunGuarded(HWND owner, const std::function<void()>& fn) noexcept;
 // Replaces that message box (tests watch the reports instead); an empty
 // function restores it.
 void SetErrorReporter(std::function<void(HWND, const std::string&)> reporter);
+
+// Work on a thread of its own. Waiting for it keeps handling the calls the
+// work hands to this thread (RunOnUiThread), so the two never wait for
+// each other.
+class BackgroundTask {
+ public:
+  BackgroundTask() = default;
+  ~BackgroundTask() { Wait(); }
+  BackgroundTask(const BackgroundTask&) = delete;
+  BackgroundTask& operator=(const BackgroundTask&) = delete;
+  // Starts `work` unless earlier work still runs; false then. The work's
+  // errors are its own to handle: one that escapes is dropped.
+  bool Start(std::function<void()> work);
+  bool Running() const { return running_; }
+  void Wait();
+
+ private:
+  std::thread thread_;
+  std::atomic<bool> running_{false};
+};
 
 // The program's windows, in the order they were made.
 class WindowList {

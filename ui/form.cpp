@@ -196,7 +196,8 @@ void Form::MenuCommand(UINT command) {
 }
 
 void Form::Show() {
-  ::ShowWindow(hwnd_, SW_SHOW);
+  ::ShowWindow(hwnd_, show_maximized_ ? SW_SHOWMAXIMIZED : SW_SHOW);
+  show_maximized_ = false;
   ::UpdateWindow(hwnd_);
 }
 
@@ -274,7 +275,7 @@ void Form::CenterOnDesktop() {
   RECT r;
   ::GetWindowRect(hwnd_, &r);
   MONITORINFO mi{sizeof mi};
-  ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
+  ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &mi);
   const RECT& work = mi.rcWork;
   const int w = r.right - r.left;
   const int h = r.bottom - r.top;
@@ -285,6 +286,49 @@ void Form::CenterOnDesktop() {
 void Form::ApplyTheme() {
   for (auto& c : components_) c->ApplyTheme();
   ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+void Form::SetMaximized() {
+  if (::IsWindowVisible(hwnd_)) {
+    ::ShowWindow(hwnd_, SW_MAXIMIZE);
+  } else {
+    show_maximized_ = true;
+  }
+}
+
+bool Form::Maximized() const { return show_maximized_ || ::IsZoomed(hwnd_); }
+
+Size Form::NormalSize() const {
+  RECT r;
+  if (::IsZoomed(hwnd_) || ::IsIconic(hwnd_)) {
+    WINDOWPLACEMENT wp{sizeof wp};
+    ::GetWindowPlacement(hwnd_, &wp);
+    r = wp.rcNormalPosition;
+  } else {
+    ::GetWindowRect(hwnd_, &r);
+  }
+  return Size{r.right - r.left, r.bottom - r.top};
+}
+
+void Form::SetOuterSize(Size size) {
+  ::SetWindowPos(hwnd_, nullptr, 0, 0, size.width, size.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Size Form::MinimumSize() const { return Size{Scale(options_.min_width), Scale(options_.min_height)}; }
+
+Size Form::WorkAreaSize() const {
+  MONITORINFO mi{sizeof mi};
+  ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &mi);
+  return Size{mi.rcWork.right - mi.rcWork.left, mi.rcWork.bottom - mi.rcWork.top};
+}
+
+void Form::KeepOnScreen() {
+  RECT r;
+  ::GetWindowRect(hwnd_, &r);
+  MONITORINFO mi{sizeof mi};
+  ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &mi);
+  const RECT& w = mi.rcWork;
+  if (r.left < w.left || r.top < w.top || r.right > w.right || r.bottom > w.bottom) CenterOnDesktop();
 }
 
 void Form::Relayout() {

@@ -65,6 +65,18 @@ class Form : public ComponentOwner {
   void ShowModal();  // returns when the window is hidden again
   void Hide();
   void CenterOnDesktop();
+  // Maximised now, or when first shown if it is not shown yet.
+  void SetMaximized();
+  bool Maximized() const;
+  // The outer size in pixels; for a maximised or minimised window, the size
+  // it has when restored.
+  Size NormalSize() const;
+  void SetOuterSize(Size size);
+  // The minimum outer size and the work area of the window's screen.
+  Size MinimumSize() const;
+  Size WorkAreaSize() const;
+  // Centred when it does not lie wholly within its screen's work area.
+  void KeepOnScreen();
   void Relayout();
   // Every control takes the current palette, and the window repaints.
   void ApplyTheme();
@@ -114,6 +126,7 @@ class Form : public ComponentOwner {
   FontHandle font_;
   UINT dpi_ = 96;
   bool modal_ = false;
+  bool show_maximized_ = false;
   int next_id_ = 100;
   std::unique_ptr<Control> self_;
   std::vector<std::unique_ptr<Control>> components_;

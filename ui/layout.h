@@ -26,6 +26,11 @@ struct Placement {
   bool stretch = false;
 };
 
+struct Size {
+  int width = 0, height = 0;
+  bool operator==(const Size&) const = default;
+};
+
 int ScaleForDpi(int design_pixels, int dpi);
 
 // Docked controls take their strips in order, then the filling ones get what

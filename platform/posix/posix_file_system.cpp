@@ -84,6 +84,12 @@ bool PosixFileSystem::FolderExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool PosixFileSystem::CreateFolders(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::create_directories(path, ec);
+  return FolderExists(path);
+}
+
 void PosixFileSystem::CopyFileOver(const std::string& source, const std::string& target) {
   const auto data = ReadFile(source);
   if (!data) throw Error("Cannot copy \"" + source + "\"", Reason(ENOENT));

@@ -14,6 +14,7 @@ class PosixFileSystem final : public FileSystem {
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  bool CreateFolders(const std::string& path) override;
   void CopyFileOver(const std::string& source, const std::string& target) override;
   void MoveFileOver(const std::string& source, const std::string& target) override;
   bool RemoveFile(const std::string& path) override;

@@ -12,6 +12,7 @@ class Win32Desktop final : public Desktop {
   std::string VolumeLabel(char drive) override;
   std::string ResolveShortcut(const std::string& lnk_file) override;
   LocalTime Now() override;
+  std::string ExecutablePath() override;
   bool SetWriteTime(const std::string& path, const LocalTime& time) override;
   void Open(const std::string& target) override;
 };

@@ -67,6 +67,16 @@ bool Win32FileSystem::SetAttributes(const std::string& path, std::uint32_t attri
   return ::SetFileAttributesW(ToWinPath(path).c_str(), attributes) != FALSE;
 }
 
+bool Win32FileSystem::CreateFolders(const std::string& path) {
+  // Each missing level from the top down; a level that exists is fine.
+  std::string p = path;
+  while (p.size() > 3 && p.back() == '\\') p.pop_back();
+  for (std::size_t pos = p.find('\\', 3); pos != std::string::npos; pos = p.find('\\', pos + 1))
+    ::CreateDirectoryW(ToWinPath(p.substr(0, pos)).c_str(), nullptr);
+  ::CreateDirectoryW(ToWinPath(p).c_str(), nullptr);
+  return FolderExists(p);
+}
+
 bool Win32FileSystem::FolderExists(const std::string& path) {
   const std::wstring w = ToWinPath(path);
   const DWORD a = ::GetFileAttributesW(w.c_str());

@@ -84,6 +84,19 @@ bool FakeFileSystem::FolderExists(const std::string& path) {
   return folders.count(p) != 0;
 }
 
+bool FakeFileSystem::CreateFolders(const std::string& path) {
+  std::string p = path;
+  while (p.size() > 3 && p.back() == '\\') p.pop_back();
+  for (const std::string& bad : uncreatable)
+    if (p.size() >= bad.size() && EqualsNoCase(std::string_view(p).substr(0, bad.size()), bad)) return false;
+  // Every level from the drive down.
+  for (std::size_t pos = p.find('\\'); pos != std::string::npos; pos = p.find('\\', pos + 1)) {
+    if (pos > 2 && folders.insert(p.substr(0, pos)).second) log->push_back("mkdir " + p.substr(0, pos));
+  }
+  if (folders.insert(p).second) log->push_back("mkdir " + p);
+  return true;
+}
+
 std::optional<Bytes> FakeFileSystem::ReadFile(const std::string& path) {
   if (unreadable.count(path)) throw Error("Cannot open file \"" + path + "\"", "Access is denied.");
   const auto it = files.find(path);

@@ -35,6 +35,8 @@ class FakeFileSystem final : public FileSystem {
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
+  bool CreateFolders(const std::string& path) override;
+  std::set<std::string, NoCaseLess> uncreatable;  // CreateFolders fails for these and below
   std::optional<Bytes> ReadFile(const std::string& path) override;
   std::unique_ptr<ByteSource> OpenForReading(const std::string& path) override;
   void WriteFileAtomically(const std::string& path, std::span<const std::byte> data) override;

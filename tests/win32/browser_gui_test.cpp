@@ -113,12 +113,13 @@ TEST_F(BrowserGuiTest, AppliesAndRemovesAnIconFromTheWindow) {
   select_folder("Alpha");
   form->EditIconFile.SetProperty("Text", dir.File("star.ico"));
   form->EditInfoTip.SetProperty("Text", "Альфа");
+  form->CheckBoxCopyIcon.SetChecked(true);  // a first start leaves it off
   prompts.answers = {true};
   form->ButtonChangeIconClick();
   EXPECT_THAT(prompts.shown, ElementsAre("question: Внимание!: Изменить иконку папки?"));
   EXPECT_EQ(Status(), "Иконка успешно установлена");
   ASSERT_TRUE(fs.FileExists(dir.File("Alpha\\Desktop.ini")));
-  EXPECT_TRUE(fs.FileExists(dir.File("Alpha\\star.ico")));  // copied: the copy option is on by design
+  EXPECT_TRUE(fs.FileExists(dir.File("Alpha\\star.ico")));  // copied: the copy option is on
 
   // Select it again and see its state.
   select_folder("Alpha");

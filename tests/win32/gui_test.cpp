@@ -114,7 +114,8 @@ TEST_F(GuiTest, TheMainWindowHasEveryControlWithItsDesignTexts) {
   EXPECT_FALSE(form1->GroupBox1.Enabled());
   EXPECT_FALSE(form1->SpinEditIcon.Enabled());
   EXPECT_FALSE(form1->ButtonSaveIcon.Enabled());
-  EXPECT_EQ(::SendMessageW(form1->CheckBoxCopyIcon.hwnd(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  // A first start (no Option.ini): the settings leave the copy option off.
+  EXPECT_EQ(::SendMessageW(form1->CheckBoxCopyIcon.hwnd(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_FALSE(::IsWindowVisible(form1->ProgressBar1.hwnd()));
 }
 
@@ -150,8 +151,9 @@ TEST_F(GuiTest, MenusCarryTheirItemsKindsAndShortcuts) {
     EXPECT_EQ((info.fType & MFT_SEPARATOR) != 0, k.type == Type::kSeparator) << k.name;
     EXPECT_EQ((info.fType & MFT_RADIOCHECK) != 0, k.type == Type::kRadio) << k.name;
   }
-  EXPECT_TRUE(form1->ThemeAuto.checked);
-  EXPECT_TRUE(form1->IconSmallMenu.checked);
+  // A first start: no theme and no view item checked, the entry not registered.
+  EXPECT_FALSE(form1->ThemeAuto.checked);
+  EXPECT_FALSE(form1->IconSmallMenu.checked);
   EXPECT_FALSE(form1->EmbedFolderMenu.checked);
   wchar_t text[128];
   ::GetMenuStringW(general.menu, form1->RefreshListMenu.command, text, 128, MF_BYCOMMAND);
@@ -387,7 +389,7 @@ TEST_F(GuiTest, ItemsOfLaterWorkAreDisabledAndTheLanguageMenuIsARealSubmenu) {
       {"ThemeMenu", true},        {"ThemeAuto", false},       {"ThemeLight", false},
       {"ThemeDark", false},       {"LanguageMenu", false},    {"ViewMenu", true},
       {"IconSmallMenu", true},    {"IconBigMenu", true},      {"RefreshListMenu", true},
-      {"EmbedFolderMenu", false}, {"DeleteIconCache", false}, {"RestartExplorerMenu", false},
+      {"EmbedFolderMenu", true},  {"DeleteIconCache", true},  {"RestartExplorerMenu", true},
       {"CheckUpdateMenu", false}, {"AboutMenu", true},        {"RefreshIconMenu", true},
       {"IconDeleteMenu", true},   {"SaveIconMenu", true},
   };

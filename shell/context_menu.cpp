@@ -1,0 +1,25 @@
+#include "shell/context_menu.h"
+
+namespace vandrel {
+
+std::string ContextMenuCommand(std::string_view exe_path) {
+  return "\"" + std::string(exe_path) + "\" \"%1\"";
+}
+
+void RegisterContextMenu(Registry& registry, const std::string& caption, const std::string& exe_path) {
+  const std::string key(kContextMenuKey), command(kContextMenuCommandKey);
+  registry.CreateKey(key);
+  registry.SetString(key, "", caption);
+  registry.SetString(key, "Icon", exe_path);
+  registry.CreateKey(command);
+  registry.SetString(command, "", ContextMenuCommand(exe_path));
+}
+
+void UnregisterContextMenu(Registry& registry) {
+  registry.DeleteTree(std::string(kContextMenuCommandKey));
+  registry.DeleteTree(std::string(kContextMenuKey));
+}
+
+bool ContextMenuRegistered(Registry& registry) { return registry.KeyExists(std::string(kContextMenuKey)); }
+
+}  // namespace vandrel
