@@ -20,6 +20,96 @@ def find_window(title_prefix, timeout):
     return None
 
 
+def geometry(window):
+    r = subprocess.run(["xdotool", "getwindowgeometry", window], capture_output=True, text=True).stdout
+    for line in r.splitlines():
+        if "Geometry:" in line:
+            w, h = line.split(":")[1].strip().split("x")
+            return int(w), int(h)
+    return 0, 0
+
+
+def run_portable_copy(a, folder, option_text):
+    """Starts a portable copy with `option_text` as its Option.ini (None: no
+    file), closes it as a user would, and returns what was seen."""
+    os.makedirs(folder)
+    exe = os.path.join(folder, "Vandrel.exe")
+    shutil.copyfile(a.exe, exe)
+    open(os.path.join(folder, "portable.ini"), "wb").close()
+    config = os.path.join(folder, "Config")
+    option = os.path.join(config, "Option.ini")
+    if option_text is not None:
+        os.makedirs(config)
+        with open(option, "wb") as f:
+            f.write(option_text.encode())
+    seen = {"window": False, "config_at_start": False, "size": (0, 0), "maximised": False, "ended": False, "file": None}
+    proc = subprocess.Popen([a.runner, exe], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        window = find_window(r"Vandrel 9\.0\.26\.320 \(", 60)
+        seen["window"] = window is not None
+        seen["config_at_start"] = os.path.isdir(config)
+        if window:
+            time.sleep(1)
+            seen["size"] = geometry(window)
+            # Without a window manager Wine keeps the X window's size and
+            # says "maximised" in the window's state instead.
+            seen["maximised"] = "MAXIMIZED" in subprocess.run(["xprop", "-id", window, "_NET_WM_STATE"],
+                                                              capture_output=True, text=True).stdout
+        # Without /f, taskkill asks the windows to close, as the close box does.
+        subprocess.run([a.runner, "taskkill", "/im", "Vandrel.exe"], capture_output=True, timeout=60)
+        try:
+            proc.wait(timeout=30)
+            seen["ended"] = True
+        except subprocess.TimeoutExpired:
+            pass
+    finally:
+        proc.kill()
+        proc.wait()
+    if os.path.exists(option):
+        with open(option, "rb") as f:
+            seen["file"] = f.read().decode("cp1251")
+    return seen
+
+
+def check_settings(a, work):
+    """The settings of a portable copy: made at the first start, applied at
+    the next, written when the window closes."""
+    failures = []
+    first = run_portable_copy(a, os.path.join(work, "first"), None)
+    print("first start:", {k: v for k, v in first.items() if k != "file"})
+    if not first["config_at_start"]:
+        failures.append("no Config folder right after the first start")
+    if not first["ended"]:
+        failures.append("the program did not end when its window was closed")
+    text = first["file"] or ""
+    keys = [line.split("=")[0] for line in text.split("\r\n") if "=" in line]
+    if keys != ["ThemeAuto", "ThemeLight", "ThemeDark", "CheckBoxCopyIcon", "IconSmallMenu", "IconBigMenu", "Window",
+                "Height", "Width"] or "Window=wsNormal" not in text:
+        failures.append(f"the first close wrote {text!r}")
+
+    normal = run_portable_copy(a, os.path.join(work, "normal"),
+                               "[Option]\r\nWindow=wsNormal\r\nHeight=600\r\nWidth=760\r\nIconBigMenu=1\r\n"
+                               "[Language]\r\nLanguage=English\r\n")
+    print("stored size:", normal["size"])
+    width, height = normal["size"]
+    # The X window is the client area of the 760 x 600 window.
+    if normal["maximised"] or not (700 <= width <= 760 and 520 <= height <= 600):
+        failures.append(f"the stored size was not applied: {normal['size']}")
+    text = normal["file"] or ""
+    for expected in ("Height=600\r\nWidth=760\r\n", "IconBigMenu=1\r\n", "[Language]\r\nLanguage=English\r\n"):
+        if expected not in text:
+            failures.append(f"after the close {expected!r} is missing from {text!r}")
+
+    maximised = run_portable_copy(a, os.path.join(work, "maximised"),
+                                  "[Option]\r\nWindow=wsMaximized\r\nHeight=600\r\nWidth=760\r\n")
+    print("maximised:", maximised["maximised"])
+    if not maximised["maximised"]:
+        failures.append("the window did not open maximised")
+    if "Window=wsMaximized\r\nHeight=600\r\nWidth=760\r\n" not in (maximised["file"] or ""):
+        failures.append(f"a maximised close changed the stored size: {maximised['file']!r}")
+    return failures
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--runner", required=True)
@@ -80,6 +170,8 @@ def main():
         finally:
             proc.kill()
             proc.wait()
+
+        failures += check_settings(a, work)
 
         # A system older than Windows 10: the refusal box, never the main window.
         old = os.path.join(work, "VandrelOnWin7.exe")
