@@ -61,15 +61,15 @@ void TForm1::SaveNastr() {
 }
 
 void TForm1::CheckAndSetRegistryForFileTypes() {
-  prev_embed_menu_state_ = ContextMenuRegistered(registry_);
+  prev_embed_menu_state_ = ContextMenuRegistered(*registry_);
   EmbedFolderMenu.SetChecked(prev_embed_menu_state_);
 }
 
 void TForm1::RegisterContextMenu() {
-  vandrel::RegisterContextMenu(registry_, MessageCaption("LangIconChange"), exe_path_);
+  vandrel::RegisterContextMenu(*registry_, MessageCaption("LangIconChange"), exe_path_);
 }
 
-void TForm1::UnregisterContextMenu() { vandrel::UnregisterContextMenu(registry_); }
+void TForm1::UnregisterContextMenu() { vandrel::UnregisterContextMenu(*registry_); }
 
 void TForm1::EmbedFolderMenuClick() {
   // The item has already flipped its check mark.

@@ -91,6 +91,7 @@ class TForm1 final : public ui::Form {
   // Tests end Explorer and wait through the pauses with stand-ins.
   void set_processes(Processes* processes) { processes_ = processes ? processes : &own_processes_; }
   void set_clock(Clock* clock) { clock_ = clock ? clock : &own_clock_; }
+  void set_registry(Registry* registry) { registry_ = registry ? registry : &own_registry_; }
   void WaitForIconCacheClearing() { cache_task_.Wait(); }
 
   // The engine in the window.
@@ -237,7 +238,8 @@ class TForm1 final : public ui::Form {
   Win32Shell shell_;
   Win32ResourceLoader loader_;
   Win32Desktop desktop_;
-  Win32Registry registry_;
+  Win32Registry own_registry_;
+  Registry* registry_ = &own_registry_;
   Win32Processes own_processes_;
   Processes* processes_ = &own_processes_;
   Win32Clock own_clock_;

@@ -17,6 +17,7 @@
 #include "platform/text.h"
 #include "shell/explorer.h"
 #include "tests/fakes/fake_system.h"
+#include "tests/win32/gui_support.h"
 #include "tests/win32/win32_test_support.h"
 
 namespace vandrel {
@@ -92,6 +93,57 @@ TEST(IconCacheWineTest, AClearingDeletesTheCacheFilesShowsEachStageAndStartsExpl
   EXPECT_FALSE(started.empty());
   Win32Processes processes;
   for (std::uint32_t id : started) processes.Terminate(id);
+}
+
+TEST(IconCacheWindowTest, TheStatusTextsAreTheCaptionsOfTheMomentAndAnErrorIsShown) {
+  ui::InitializeUi(::GetModuleHandleW(nullptr));
+  testing::TempFolder dir;
+  testing::FakeProcesses processes;
+  testing::FakeClock clock;
+  TForm1 form({}, "9.0.26.320", true, dir.File("Vandrel.exe"));
+  form.set_processes(&processes);
+  form.set_clock(&clock);
+  // A caption changed after the window was made (a language applied) is the one shown.
+  testing::Named<ui::MenuItem>(form, "LangClearingCacheComplet").SetProperty("Caption", "Cache cleared!");
+  form.DeleteIconCacheClick();
+  form.WaitForIconCacheClearing();
+  ui::ProcessMessages();
+  EXPECT_EQ(form.StatusBar.PanelText(0), "\t\tCache cleared!");
+  EXPECT_FALSE(form.ProgressBar1.Visible());
+  EXPECT_TRUE(form.DeleteIconCache.Enabled());
+  EXPECT_EQ(clock.slept, 12000);
+
+  // A failing step: the progress goes, the status says why, Explorer comes back.
+  processes.own_log.clear();
+  processes.fail_parameters = "/c attrib -h \"%localappdata%\\IconCache.db\"";
+  form.DeleteIconCacheClick();
+  form.WaitForIconCacheClearing();
+  ui::ProcessMessages();
+  EXPECT_EQ(form.StatusBar.PanelText(0),
+            "\t\tОшибка! Cannot run \"cmd.exe\". The system cannot find the file specified.");
+  EXPECT_FALSE(form.ProgressBar1.Visible());
+  EXPECT_TRUE(form.DeleteIconCache.Enabled());
+  EXPECT_EQ(processes.own_log.back(), "start explorer");
+}
+
+TEST(IconCacheWindowTest, RestartingExplorerSaysNothingWhenAProcessCannotBeEnded) {
+  ui::InitializeUi(::GetModuleHandleW(nullptr));
+  testing::TempFolder dir;
+  testing::FakeProcesses processes;
+  processes.running = {{40, "explorer.exe"}, {41, "EXPLORER.EXE"}, {42, "explorer.exe"}};
+  processes.cannot_open = {41};
+  std::vector<std::string> reports;
+  ui::SetErrorReporter([&](HWND, const std::string& text) { reports.push_back(text); });
+  TForm1 form({}, "9.0.26.320", true, dir.File("Vandrel.exe"));
+  form.set_processes(&processes);
+  ::SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(form.RestartExplorerMenu.command, 0), 0);
+  ui::SetErrorReporter({});
+  EXPECT_TRUE(reports.empty());
+  EXPECT_THAT(processes.own_log, ElementsAre("terminate 40"));  // the walk ended at the one that could not be opened
+  processes.cannot_open.clear();
+  EXPECT_TRUE(form.KillTask("explorer.exe"));
+  EXPECT_TRUE(processes.running.empty());
+  EXPECT_FALSE(form.KillTask("explorer.exe"));  // nothing left to end
 }
 
 // Sleeps cost nothing, except the first, which waits until the test lets it go.

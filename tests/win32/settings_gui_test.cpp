@@ -11,6 +11,8 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
 #include "resources/version.h"
+#include "tests/fakes/fake_shell.h"
+#include "tests/fakes/fake_system.h"
 #include "tests/win32/gui_support.h"
 #include "tests/win32/win32_test_support.h"
 
@@ -184,6 +186,31 @@ TEST_F(SettingsGuiTest, TheFolderMenuEntryIsWrittenAndRemovedByItsItem) {
   EXPECT_TRUE(again->EmbedFolderMenu.checked);
   again->UnregisterContextMenu();
   EXPECT_EQ(RegistryText(key + "\\command", nullptr), std::nullopt);
+}
+
+TEST_F(SettingsGuiTest, ARegistrationThatFailsIsReportedAndTheMarkShowsWhatTheRegistryHolds) {
+  const std::string key = "Software\\Classes\\Directory\\shell\\Vandrel";
+  auto form = Start();
+  testing::FakeRegistry registry;
+  testing::ScriptedPrompts prompts;
+  form->set_registry(&registry);
+  form->set_prompts(&prompts);
+  auto click = [&] { ::SendMessageW(form->hwnd(), WM_COMMAND, MAKEWPARAM(form->EmbedFolderMenu.command, 0), 0); };
+
+  registry.refuse_create.insert(key);
+  click();
+  EXPECT_FALSE(form->EmbedFolderMenu.checked);  // nothing was registered
+  EXPECT_FALSE(form->prev_embed_menu_state());
+  ASSERT_EQ(prompts.shown.size(), 1u);
+  EXPECT_THAT(prompts.shown[0], HasSubstr("error: Ошибка!: Cannot create the registry key"));
+  EXPECT_THAT(prompts.shown[0], HasSubstr("Access is denied."));
+
+  // The key was made but its command could not be: the mark shows the key.
+  registry.refuse_create.clear();
+  registry.refuse_write.insert(key + "\\command");
+  click();
+  EXPECT_TRUE(form->EmbedFolderMenu.checked);
+  EXPECT_EQ(prompts.shown.size(), 2u);
 }
 
 }  // namespace
