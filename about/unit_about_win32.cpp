@@ -1,6 +1,6 @@
 #include "about/unit_about_win32.h"
 
-#include "config/contacts.h"
+#include "config/build_config.h"
 
 namespace vandrel {
 

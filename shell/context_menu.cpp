@@ -3,7 +3,10 @@
 namespace vandrel {
 
 std::string ContextMenuCommand(std::string_view exe_path) {
-  return "\"" + std::string(exe_path) + "\" \"%1\"";
+  std::string command;
+  command.reserve(exe_path.size() + 7);
+  command.append("\"").append(exe_path).append("\" \"%1\"");
+  return command;
 }
 
 void RegisterContextMenu(Registry& registry, const std::string& caption, const std::string& exe_path) {
