@@ -66,6 +66,28 @@ void Win32Registry::SetString(const std::string& key, const std::string& name, c
   if (s != ERROR_SUCCESS) Fail("Cannot write the registry value \"" + name + "\" of", key, s);
 }
 
+std::optional<std::uint32_t> Win32Registry::ReadDword(const std::string& key, const std::string& name) {
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  if (::RegGetValueW(HKEY_CURRENT_USER, Widen(key).c_str(), Widen(name).c_str(), RRF_RT_REG_DWORD, nullptr, &value,
+                     &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  return value;
+}
+
+std::optional<std::string> Win32Registry::ReadString(const std::string& key, const std::string& name) {
+  const std::wstring k = Widen(key), n = Widen(name);
+  DWORD size = 0;
+  if (::RegGetValueW(HKEY_CURRENT_USER, k.c_str(), n.c_str(), RRF_RT_REG_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+  size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+  if (::RegGetValueW(HKEY_CURRENT_USER, k.c_str(), n.c_str(), RRF_RT_REG_SZ, nullptr, value.data(), &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  value.resize(wcsnlen(value.c_str(), value.size()));
+  return Narrow(value);
+}
+
 void Win32Registry::DeleteTree(const std::string& key) {
   const LSTATUS s = DeleteKeyAndSubkeys(HKEY_CURRENT_USER, Widen(key));
   if (s != ERROR_SUCCESS) Fail("Cannot delete the registry key", key, s);

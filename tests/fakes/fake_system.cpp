@@ -38,6 +38,22 @@ void FakeRegistry::DeleteTree(const std::string& key) {
   }
 }
 
+std::optional<std::uint32_t> FakeRegistry::ReadDword(const std::string& key, const std::string& name) {
+  const auto k = dwords.find(key);
+  if (k == dwords.end() || !keys.count(key)) return std::nullopt;
+  const auto v = k->second.find(name);
+  if (v == k->second.end()) return std::nullopt;
+  return v->second;
+}
+
+std::optional<std::string> FakeRegistry::ReadString(const std::string& key, const std::string& name) {
+  const auto k = keys.find(key);
+  if (k == keys.end()) return std::nullopt;
+  const auto v = k->second.find(name);
+  if (v == k->second.end()) return std::nullopt;
+  return v->second;
+}
+
 std::vector<ProcessEntry> FakeProcesses::List() {
   if (snapshot_fails) throw Error("Cannot list the running processes", "Not enough memory.");
   return running;

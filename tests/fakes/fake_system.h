@@ -25,6 +25,10 @@ class FakeRegistry final : public Registry {
   void CreateKey(const std::string& key) override;
   void SetString(const std::string& key, const std::string& name, const std::string& value) override;
   void DeleteTree(const std::string& key) override;
+  std::optional<std::uint32_t> ReadDword(const std::string& key, const std::string& name) override;
+  std::optional<std::string> ReadString(const std::string& key, const std::string& name) override;
+  // DWORD values, apart from the texts.
+  std::map<std::string, std::map<std::string, std::uint32_t>, NoCaseLess> dwords;
 };
 
 class FakeProcesses final : public Processes {

@@ -1,0 +1,31 @@
+// An HTTP client that answers from a table and records what was asked.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/http_client.h"
+
+namespace vandrel::testing {
+
+class FakeHttp final : public HttpClient {
+ public:
+  std::map<std::string, HttpResponse> answers;  // by address; others fail as unreachable
+  struct Asked {
+    std::string url;
+    HttpRequestOptions options;
+  };
+  std::vector<Asked> asked;
+
+  HttpResponse Get(const std::string& url, const HttpRequestOptions& options) override {
+    asked.push_back({url, options});
+    const auto it = answers.find(url);
+    if (it == answers.end()) throw Error("Cannot connect to " + url, "The server name or address could not be resolved");
+    if (it->second.status >= 400) throw Error("HTTP " + std::to_string(it->second.status) + " for " + url);
+    return it->second;
+  }
+};
+
+}  // namespace vandrel::testing
