@@ -1,0 +1,159 @@
+#include "update/update_install.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/byte_order.h"
+
+namespace vandrel {
+namespace {
+
+// a / b rounded to the nearest integer, halves to even (a >= 0, b > 0).
+std::int64_t DivideRoundingHalfToEven(std::int64_t a, std::int64_t b) {
+  const std::int64_t q = a / b, r = a % b;
+  if (2 * r > b || (2 * r == b && (q % 2) != 0)) return q + 1;
+  return q;
+}
+
+std::string DoublePercent(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    out += c;
+    if (c == '%') out += '%';
+  }
+  return out;
+}
+
+// A single-quoted PowerShell string holds a quote as two.
+std::string PowerShellQuoted(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out;
+}
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+std::string FileNameFromUrl(std::string_view url) {
+  const std::size_t slash = url.rfind('/');
+  if (slash == std::string_view::npos || slash + 1 == url.size()) return std::string(url);
+  return std::string(url.substr(slash + 1));
+}
+
+std::string InstallerParameters(std::string_view language) {
+  return "/SILENT /CLOSEAPPLICATIONS /SUPPRESSMSGBOXES /LANG=" + std::string(language) + " /MERGETASKS=\"runcmd1\"";
+}
+
+std::int64_t BytesPerStep(std::int64_t total) { return total <= 0 ? 0 : DivideRoundingHalfToEven(total, 100); }
+
+std::optional<std::int64_t> ProgressPosition(std::int64_t done, std::int64_t bytes_per_step) {
+  if (bytes_per_step <= 0) return std::nullopt;
+  return DivideRoundingHalfToEven(std::max<std::int64_t>(done, 0), bytes_per_step);
+}
+
+std::string UpdateScriptName(int hour, int minute, int second) {
+  char name[32];
+  std::snprintf(name, sizeof name, "update_%02d%02d%02d.bat", hour, minute, second);
+  return name;
+}
+
+UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe, std::string_view zip) {
+  const std::string f = DoublePercent(folder), e = DoublePercent(exe), z = DoublePercent(zip);
+  UpdateScript s;
+  s.utf8 = !IsAscii(folder) || !IsAscii(exe) || !IsAscii(zip);
+  s.lines = {
+      "@echo off",
+      "cd /d \"" + f + "\"",
+      "",
+      "echo Killing app...",
+      "taskkill /F /IM \"" + e + "\" >nul 2>&1",
+      "timeout /t 2 >nul",
+      "",
+      "echo Extracting...",
+      "powershell -Command \"Add-Type -AssemblyName System.IO.Compression.FileSystem; $zip = "
+      "[System.IO.Compression.ZipFile]::OpenRead('" + PowerShellQuoted(z) + "'); foreach ($entry in $zip.Entries) { "
+      "$target = $entry.FullName; if (-not $entry.Name) { [System.IO.Directory]::CreateDirectory($target) | Out-Null; "
+      "} else { try { [System.IO.Compression.ZipFileExtensions]::ExtractToFile($entry, $target, $true) } catch { "
+      "Write-Host ('Skipping: ' + $entry.FullName) } } }; $zip.Dispose(); Write-Host 'Extraction complete'\"",
+      "",
+      "echo Deleting ZIP...",
+      "del \"" + z + "\"",
+      "",
+      "echo Starting app...",
+      "start \"\" \"" + e + "\"",
+      "",
+      "echo Done",
+      "timeout /t 2 >nul",
+      "del \"%~f0\"",
+  };
+  // The console reads a script in its own code page; names beyond ASCII
+  // reach it only when it is told the script is UTF-8.
+  if (s.utf8) s.lines.insert(s.lines.begin() + 1, "chcp 65001 >nul");
+  return s;
+}
+
+Bytes UpdateScript::Content() const {
+  Bytes out;
+  for (const std::string& line : lines) {
+    for (char c : line) out.push_back(static_cast<std::byte>(c));
+    out.push_back(std::byte{'\r'});
+    out.push_back(std::byte{'\n'});
+  }
+  return out;
+}
+
+std::optional<std::string> UnsafeZipEntry(ByteSource& zip) {
+  constexpr std::uint32_t kEndSignature = 0x06054b50, kEntrySignature = 0x02014b50;
+  const std::uint64_t size = zip.Size();
+  if (size < 22) return "damaged archive";
+  // The end record lies within the last 22 + 65535 bytes (its comment).
+  const std::uint64_t tail_size = std::min<std::uint64_t>(size, 22 + 65535);
+  Bytes tail(static_cast<std::size_t>(tail_size));
+  if (!zip.Read(size - tail_size, tail)) return "damaged archive";
+  std::optional<std::size_t> end;
+  for (std::size_t i = tail.size() - 22 + 1; i-- > 0;) {
+    if (LoadU32(&tail[i]) == kEndSignature) {
+      end = i;
+      break;
+    }
+  }
+  if (!end) return "damaged archive";
+  const std::uint16_t count = LoadU16(&tail[*end + 10]);
+  const std::uint32_t directory_size = LoadU32(&tail[*end + 12]);
+  const std::uint32_t directory_offset = LoadU32(&tail[*end + 16]);
+  if (static_cast<std::uint64_t>(directory_offset) + directory_size > size) return "damaged archive";
+  Bytes directory(directory_size);
+  if (!zip.Read(directory_offset, directory)) return "damaged archive";
+  std::size_t pos = 0;
+  for (std::uint16_t n = 0; n < count; ++n) {
+    if (pos + 46 > directory.size() || LoadU32(&directory[pos]) != kEntrySignature) return "damaged archive";
+    const std::size_t name_length = LoadU16(&directory[pos + 28]);
+    const std::size_t extra_length = LoadU16(&directory[pos + 30]);
+    const std::size_t comment_length = LoadU16(&directory[pos + 32]);
+    if (pos + 46 + name_length > directory.size()) return "damaged archive";
+    const std::string name(reinterpret_cast<const char*>(&directory[pos + 46]), name_length);
+    if (name.empty()) return "an entry without a name";
+    if (name[0] == '/' || name[0] == '\\' || name.find(':') != std::string::npos) return name;
+    std::size_t start = 0;
+    while (start <= name.size()) {
+      const std::size_t next = name.find_first_of("/\\", start);
+      const std::string_view part = std::string_view(name).substr(start, (next == std::string::npos ? name.size() : next) - start);
+      // ".." climbs out; so would "..." or ".. " once Windows trims a
+      // component's trailing dots and blanks.
+      const bool dots_only = !part.empty() && part.find_first_not_of(". ") == std::string_view::npos;
+      if (dots_only && part.find("..") != std::string_view::npos) return name;
+      if (next == std::string::npos) break;
+      start = next + 1;
+    }
+    pos += 46 + name_length + extra_length + comment_length;
+  }
+  return std::nullopt;
+}
+
+}  // namespace vandrel

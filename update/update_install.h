@@ -1,0 +1,52 @@
+// Downloading and installing an update, the parts that need no window: the
+// package's name, the installer's parameters, progress steps, the portable
+// update script and the check of a downloaded archive.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace vandrel {
+
+// The text after the last "/" of an address; the whole address when it has
+// no "/" or ends with one.
+std::string FileNameFromUrl(std::string_view url);
+
+// The installer's parameters, in the language the user chose (may be empty).
+std::string InstallerParameters(std::string_view language);
+
+// Bytes per step of a 100-step progress bar, rounded half to even; 0 when the
+// size is unknown or 50 bytes or less.
+std::int64_t BytesPerStep(std::int64_t total);
+// The position for `done` bytes, rounded the same way (it may pass 100, which
+// the bar shows as full); nullopt when there are no steps.
+std::optional<std::int64_t> ProgressPosition(std::int64_t done, std::int64_t bytes_per_step);
+
+// "update_hhnnss.bat" for the time of day.
+std::string UpdateScriptName(int hour, int minute, int second);
+
+// The portable update script: it ends the program, unpacks the archive over
+// the program folder, deletes the archive and starts the program again.
+// `folder` ends with a backslash; `exe` and `zip` are file names in it.
+// Names reach the script intact: "%" is doubled, and a name with characters
+// outside ASCII makes a UTF-8 script that switches the console to UTF-8.
+struct UpdateScript {
+  std::vector<std::string> lines;
+  bool utf8 = false;
+  // The file's bytes: CRLF after each line; plain bytes (the ANSI code page
+  // for ASCII text) or UTF-8 without a mark.
+  Bytes Content() const;
+};
+UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe, std::string_view zip);
+
+// Why an archive must not be unpacked over the program folder: an entry
+// whose path is absolute, names a drive or holds a colon, or climbs out with
+// "..", or a damaged archive. nullopt: every entry stays inside the folder.
+std::optional<std::string> UnsafeZipEntry(ByteSource& zip);
+
+}  // namespace vandrel
