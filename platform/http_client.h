@@ -1,7 +1,9 @@
 // HTTP GET as the update logic makes it: one profile for every request.
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace vandrel {
@@ -22,6 +24,16 @@ struct HttpResponse {
   std::string body;
 };
 
+// What a download tells as it goes.
+class HttpTransferObserver {
+ public:
+  virtual ~HttpTransferObserver() = default;
+  // The transfer begins; `total` is the size the server gave, -1 when none.
+  virtual void Begin(std::int64_t total) = 0;
+  // A piece arrived (`done` bytes so far); false breaks the transfer off.
+  virtual bool Received(std::span<const std::byte> piece, std::int64_t done) = 0;
+};
+
 class HttpClient {
  public:
   virtual ~HttpClient() = default;
@@ -29,6 +41,10 @@ class HttpClient {
   // redirects (never from https to http). Throws Error on a failed request:
   // no connection, a time-out, a TLS failure, an HTTP error status.
   virtual HttpResponse Get(const std::string& url, const HttpRequestOptions& options) = 0;
+  // Streams `url` to the observer. `options.read_timeout_ms` is the longest
+  // wait for the next piece (a stalled server fails). Throws Error on a failed
+  // or broken-off transfer, and when the server's length was not reached.
+  virtual void Download(const std::string& url, const HttpRequestOptions& options, HttpTransferObserver& observer) = 0;
 };
 
 }  // namespace vandrel

@@ -26,6 +26,11 @@ class FakeHttp final : public HttpClient {
     if (it->second.status >= 400) throw Error("HTTP " + std::to_string(it->second.status) + " for " + url);
     return it->second;
   }
+  void Download(const std::string& url, const HttpRequestOptions& options, HttpTransferObserver& observer) override {
+    const HttpResponse r = Get(url, options);
+    observer.Begin(static_cast<std::int64_t>(r.body.size()));
+    observer.Received(std::as_bytes(std::span(r.body.data(), r.body.size())), static_cast<std::int64_t>(r.body.size()));
+  }
 };
 
 }  // namespace vandrel::testing
