@@ -72,8 +72,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
 
   vandrel::TForm1 form1(Arguments(), vandrel::GetFileVersion(versions, exe), portable, exe);
   vandrel::TForm8 form8([&form1] { return form1.Caption(); }, vandrel::GetLegalCopyright(versions, exe));
-  vandrel::TForm10 form10;
+  vandrel::TForm10 form10({.local_version = vandrel::GetFileVersion(versions, exe), .portable_mode = portable,
+                           .settings_path = [&form1] { return form1.PortablePath(); }});
   form1.set_about_window(&form8);
+  form1.set_update_window(&form10);
 
   // The language files are cleaned up and applied here once the language
   // engine exists; the windows keep their design-time texts until then.

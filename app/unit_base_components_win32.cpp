@@ -105,8 +105,7 @@ TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool por
       RestartExplorerMenu(Item({.name = "RestartExplorerMenu", .parent = &PopupMenuGeneral,
                                 .caption = "Перезагрузить проводник"})),
       MenuItem2(Item({.name = "MenuItem2", .parent = &PopupMenuGeneral, .caption = "-", .type = Type::kSeparator})),
-      CheckUpdateMenu(Item({.name = "CheckUpdateMenu", .parent = &PopupMenuGeneral, .caption = "Проверить обновления",
-                            .enabled = false})),
+      CheckUpdateMenu(Item({.name = "CheckUpdateMenu", .parent = &PopupMenuGeneral, .caption = "Проверить обновления"})),
       N1(Item({.name = "N1", .parent = &PopupMenuGeneral, .caption = "-", .type = Type::kSeparator})),
       AboutMenu(Item({.name = "AboutMenu", .parent = &PopupMenuGeneral, .caption = "О программе", .shortcut = "F1"})),
       PopupMenuFileList(AddPopupMenu("PopupMenuFileList")),
@@ -186,6 +185,7 @@ void TForm1::BindEvents() {
   DeleteIconCache.on_click = [this] { DeleteIconCacheClick(); };
   RestartExplorerMenu.on_click = [this] { RestartExplorerMenu1Click(); };
   AboutMenu.on_click = [this] { AboutMenuClick(); };
+  CheckUpdateMenu.on_click = [this] { CheckUpdateMenuClick(); };
   RefreshIconMenu.on_click = [this] { RefreshIconMenuClick(); };
   IconDeleteMenu.on_click = [this] { IconDeleteMenuClick(); };
   SaveIconMenu.on_click = [this] { SaveIconMenuClick(); };

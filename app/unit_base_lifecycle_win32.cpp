@@ -98,6 +98,11 @@ void TForm1::AboutMenuClick() {
   if (about_window_ != nullptr) about_window_->ShowModal();
 }
 
+void TForm1::CheckUpdateMenuClick() {
+  RestGeneralMenuButton();
+  if (update_window_ != nullptr) update_window_->ShowModal();
+}
+
 void TForm1::MenuItem1Click() {
   RestGeneralMenuButton();
   ButtonRefreshClick();

@@ -119,6 +119,9 @@ class TForm1 final : public ui::Form {
   const std::vector<std::string>& item_paths() const { return item_paths_; }
   // The About window that F1 and "О программе" show modally.
   void set_about_window(ui::Form* about) { about_window_ = about; }
+  // The update window that "Проверить обновления" shows modally.
+  void set_update_window(ui::Form* update) { update_window_ = update; }
+  void CheckUpdateMenuClick();
 
   bool portable_mode() const { return portable_mode_; }
   bool show_horz_scroll() const { return show_horz_scroll_; }
@@ -260,6 +263,7 @@ class TForm1 final : public ui::Form {
   bool portable_mode_;
   MenuButtonState menu_button_;
   ui::Form* about_window_ = nullptr;
+  ui::Form* update_window_ = nullptr;
   std::optional<std::string> command_line_folder_;
 };
 

@@ -5,6 +5,23 @@
 namespace vandrel {
 namespace {
 
+constexpr std::array<CaptionItem, 14> kUpdateWindowItems = {{
+    {"LangNoDownload", "Файлы обновления не загружены!"},
+    {"LangDownloadComplet", "Файлы обновления загружены!"},
+    {"LangNoUpdate", "Нет обновления"},
+    {"LangServerVersion", "Версия на сервере:"},
+    {"LangVersionComputer", "Версия на компьютере:"},
+    {"LangUpdateAvailable", "Доступно обновление"},
+    {"LangDownload", "Скачать"},
+    {"LangCancel", "Отмена"},
+    {"LangUpdateNow", "Хотите обновить приложение сейчас?"},
+    {"LangYes", "Да"},
+    {"LangNo", "Нет"},
+    {"LangCheckUpdate", "Проверка обновления..."},
+    {"LangFailedCheckUpdates", "Не удалось проверить обновления"},
+    {"LangConnectionError", "Ошибка соединения"},
+}};
+
 constexpr std::array<CaptionItem, 26> kMainWindowItems = {{
     {"LangError", "Ошибка!"},
     {"LangElements", "Элементов:"},
@@ -37,6 +54,8 @@ constexpr std::array<CaptionItem, 26> kMainWindowItems = {{
 }  // namespace
 
 std::span<const CaptionItem> MainWindowMessageItems() { return kMainWindowItems; }
+
+std::span<const CaptionItem> UpdateWindowMessageItems() { return kUpdateWindowItems; }
 
 std::string DesignTimeCaptions::Caption(std::string_view item) const {
   for (const CaptionItem& c : kMainWindowItems)

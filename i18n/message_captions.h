@@ -24,6 +24,8 @@ struct CaptionItem {
 
 // The main window's message items with their design-time captions, in menu order.
 std::span<const CaptionItem> MainWindowMessageItems();
+// The update window's, likewise.
+std::span<const CaptionItem> UpdateWindowMessageItems();
 
 // Captions as designed, before any language file is applied.
 class DesignTimeCaptions final : public MessageCaptions {

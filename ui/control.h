@@ -48,6 +48,8 @@ struct Spec {
   bool hand_cursor = false;
   bool two_state = false;        // check boxes: no third state
   bool link = false;             // labels: drawn as a link
+  // Labels: the text's place across the label (centred unless said).
+  enum class Align { kCenter, kLeft, kRight } align = Align::kCenter;
   const wchar_t* glyph = nullptr;  // buttons: an icon resource of the program, centred
   FontSpec font{};
 };

@@ -206,6 +206,8 @@ void Form::Hide() {
   ::ShowWindow(hwnd_, SW_HIDE);
 }
 
+void Form::Close() { ::SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
 void Form::ShowModal() {
   // Every other window of the program waits while this one is up.
   std::vector<HWND> disabled;

@@ -64,6 +64,8 @@ class Form : public ComponentOwner {
   void Show();
   void ShowModal();  // returns when the window is hidden again
   void Hide();
+  // Closes as the close box does (on_close runs).
+  void Close();
   void CenterOnDesktop();
   // Maximised now, or when first shown if it is not shown yet.
   void SetMaximized();

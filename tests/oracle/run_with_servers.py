@@ -95,6 +95,10 @@ def prepare_site(root):
         f.write(b" 9.0.27.1\r\n")
     with open(os.path.join(folder, "Vandrel.zip"), "wb") as f:
         f.write(bytes(range(256)) * 400)  # 102400 bytes
+    for name, version in (("same", b"9.0.26.320\n"), ("older", b"9.0.25")):
+        os.makedirs(os.path.join(root, name, "Vandrel"))
+        with open(os.path.join(root, name, "Vandrel", "version.txt"), "wb") as f:
+            f.write(version)
     os.makedirs(os.path.join(root, "blank", "Vandrel"))
     with open(os.path.join(root, "blank", "Vandrel", "version.txt"), "wb") as f:
         f.write(b" \r\n\t")

@@ -82,7 +82,8 @@ void Image::Paint() {
   ::EndPaint(hwnd_, &ps);
 }
 
-Label::Label(Form& form, const Spec& spec) : Control(form, spec, ComponentKind::kLabel, {"Caption", "Hint"}), link_(spec.link) {
+Label::Label(Form& form, const Spec& spec)
+    : Control(form, spec, ComponentKind::kLabel, {"Caption", "Hint"}), link_(spec.link), align_(spec.align) {
   if (link_) {
     font_spec_.underline = true;
     hand_cursor_ = true;
@@ -114,7 +115,9 @@ bool Label::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
   ::SetTextColor(dc, theme.Color(!::IsWindowEnabled(hwnd) ? ColorRole::kDisabledText
                                  : link_                  ? ColorRole::kLink
                                                           : ColorRole::kText));
-  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX);
+  const UINT across = align_ == Spec::Align::kLeft ? DT_LEFT : align_ == Spec::Align::kRight ? DT_RIGHT : DT_CENTER;
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              across | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
   ::SelectObject(dc, old);
   ::EndPaint(hwnd, &ps);
   result = 0;

@@ -22,7 +22,8 @@ class Image final : public Control {
   IconHandle icon_;
 };
 
-// A line of text across its width, centred and set on its bottom edge.
+// A line of text across its width, set on its bottom edge (centred unless
+// the spec says otherwise).
 class Label final : public Control {
  public:
   Label(Form& form, const Spec& spec);
@@ -35,6 +36,7 @@ class Label final : public Control {
 
  private:
   bool link_;
+  Spec::Align align_;
 };
 
 void RegisterImageClass(HINSTANCE instance);
