@@ -10,8 +10,6 @@ namespace vandrel {
 using ui::Dock;
 using Align = ui::Spec::Align;
 
-TForm10::TForm10() : TForm10(Environment{}) {}
-
 // A dialog of fixed size: the controls are placed, not docked.
 TForm10::TForm10(Environment environment)
     : ui::Form(Options{.name = "Form10", .caption = "Обновление", .client_width = 434, .client_height = 191,

@@ -24,7 +24,6 @@ class TForm10 final : public ui::Form {
     std::function<std::string()> settings_path;  // Option.ini, as the main window places it
     std::vector<std::string> mirrors;            // empty: the ones the build was made with
   };
-  TForm10();  // a window with no settings file and the build's mirrors (tests of its look)
   explicit TForm10(Environment environment);
   ~TForm10() override;
 

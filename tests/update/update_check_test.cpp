@@ -41,17 +41,17 @@ TEST(CompareVersionsTest, TheVersionFileIsTrimmedOfBlanksAndLineEnds) {
 class MirrorTest : public ::testing::Test {
  protected:
   FakeHttp http;
-  std::vector<std::string> mirrors = {"http://one.example/download/", "http://two.example/download/"};
+  std::vector<std::string> mirrors = {"http://127.0.0.1:8001/download/", "http://127.0.0.1:8002/download/"};
 };
 
 TEST_F(MirrorTest, TheFirstMirrorThatAnswersGivesTheVersionAndThePackageOfTheMode) {
-  http.answers["http://one.example/download/Vandrel/version.txt"] = {200, " 9.0.27.1\r\n"};
+  http.answers["http://127.0.0.1:8001/download/Vandrel/version.txt"] = {200, " 9.0.27.1\r\n"};
   const auto installed = FindUpdateSource(http, mirrors, false, std::nullopt);
   ASSERT_TRUE(installed);
   EXPECT_EQ(installed->version, "9.0.27.1");
-  EXPECT_EQ(installed->package_url, "http://one.example/download/Vandrel/Vandrel-setup.exe");
-  const auto portable = FindUpdateSource(http, mirrors, true, HttpProxy{"proxy.lan", 3128});
-  EXPECT_EQ(portable->package_url, "http://one.example/download/Vandrel/Vandrel.zip");
+  EXPECT_EQ(installed->package_url, "http://127.0.0.1:8001/download/Vandrel/Vandrel-setup.exe");
+  const auto portable = FindUpdateSource(http, mirrors, true, HttpProxy{"127.0.0.1", 3128});
+  EXPECT_EQ(portable->package_url, "http://127.0.0.1:8001/download/Vandrel/Vandrel.zip");
   ASSERT_EQ(http.asked.size(), 2u);
   EXPECT_EQ(http.asked[0].options.connect_timeout_ms, 3000);
   EXPECT_EQ(http.asked[0].options.read_timeout_ms, 5000);
@@ -71,12 +71,12 @@ TEST_F(MirrorTest, AMirrorThatFailsOrSendsNothingIsSkipped) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeHttp h;
-    if (c.first) h.answers["http://one.example/download/Vandrel/version.txt"] = *c.first;
-    h.answers["http://two.example/download/Vandrel/version.txt"] = {200, "9.0.28"};
+    if (c.first) h.answers["http://127.0.0.1:8001/download/Vandrel/version.txt"] = *c.first;
+    h.answers["http://127.0.0.1:8002/download/Vandrel/version.txt"] = {200, "9.0.28"};
     const auto found = FindUpdateSource(h, mirrors, false, std::nullopt);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->version, "9.0.28");
-    EXPECT_EQ(found->package_url, "http://two.example/download/Vandrel/Vandrel-setup.exe");
+    EXPECT_EQ(found->package_url, "http://127.0.0.1:8002/download/Vandrel/Vandrel-setup.exe");
   }
   // Both failing: nothing found, after one request to each.
   EXPECT_FALSE(FindUpdateSource(http, mirrors, false, std::nullopt));
@@ -94,14 +94,14 @@ TEST(SystemProxyTest, OnlyAnEnabledHostAndPortMakeAProxy) {
     std::string host;
     int port;
   } cases[] = {
-      {"host and port", true, 1, "proxy.lan:3128", true, "proxy.lan", 3128},
-      {"a port that is no number", true, 1, "proxy.lan:http", true, "proxy.lan", 8080},
-      {"no port at all", true, 1, "proxy.lan:", true, "proxy.lan", 8080},
-      {"no colon", true, 1, "proxy.lan", false, "", 0},
+      {"host and port", true, 1, "127.0.0.1:3128", true, "127.0.0.1", 3128},
+      {"a port that is no number", true, 1, "127.0.0.1:http", true, "127.0.0.1", 8080},
+      {"no port at all", true, 1, "127.0.0.1:", true, "127.0.0.1", 8080},
+      {"no colon", true, 1, "127.0.0.1", false, "", 0},
       {"a list split at its first colon", true, 1, "http=a:1;https=b:2", true, "http=a", 8080},
-      {"switched off", true, 0, "proxy.lan:3128", false, "", 0},
-      {"enable missing", true, std::nullopt, "proxy.lan:3128", false, "", 0},
-      {"enable 2", true, 2, "proxy.lan:3128", false, "", 0},
+      {"switched off", true, 0, "127.0.0.1:3128", false, "", 0},
+      {"enable missing", true, std::nullopt, "127.0.0.1:3128", false, "", 0},
+      {"enable 2", true, 2, "127.0.0.1:3128", false, "", 0},
       {"server missing", true, 1, std::nullopt, false, "", 0},
       {"no key", false, std::nullopt, std::nullopt, false, "", 0},
   };

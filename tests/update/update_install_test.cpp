@@ -13,10 +13,10 @@ namespace {
 using ::testing::ElementsAre;
 
 TEST(UpdateInstallTest, ThePackagesNameIsTheLastPartOfItsAddress) {
-  EXPECT_EQ(FileNameFromUrl("http://vandrel.example/download/Vandrel/Vandrel.zip"), "Vandrel.zip");
-  EXPECT_EQ(FileNameFromUrl("http://vandrel.example/download/Vandrel/Vandrel-setup.exe"), "Vandrel-setup.exe");
+  EXPECT_EQ(FileNameFromUrl("http://127.0.0.1:8001/download/Vandrel/Vandrel.zip"), "Vandrel.zip");
+  EXPECT_EQ(FileNameFromUrl("http://127.0.0.1:8001/download/Vandrel/Vandrel-setup.exe"), "Vandrel-setup.exe");
   EXPECT_EQ(FileNameFromUrl("Vandrel.zip"), "Vandrel.zip");
-  EXPECT_EQ(FileNameFromUrl("http://vandrel.example/download/"), "http://vandrel.example/download/");
+  EXPECT_EQ(FileNameFromUrl("http://127.0.0.1:8001/download/"), "http://127.0.0.1:8001/download/");
   EXPECT_EQ(FileNameFromUrl(""), "");
 }
 
