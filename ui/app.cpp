@@ -37,6 +37,17 @@ void RegisterWindowClasses(HINSTANCE instance);  // form.cpp and the controls
 std::wstring W(std::string_view utf8) { return Widen(utf8); }
 HINSTANCE Instance() { return g_instance; }
 
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HICON icon, HBRUSH background) {
+  WNDCLASSEXW wc{sizeof wc};
+  wc.hInstance = g_instance;
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpfnWndProc = procedure;
+  wc.lpszClassName = name;
+  wc.hIcon = icon;
+  wc.hbrBackground = background;
+  ::RegisterClassExW(&wc);
+}
+
 void InitializeUi(HINSTANCE instance) {
   g_instance = instance;
   g_ui_thread = ::GetCurrentThreadId();
@@ -44,11 +55,7 @@ void InitializeUi(HINSTANCE instance) {
                                            ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES};
   ::InitCommonControlsEx(&icc);
   RegisterWindowClasses(instance);
-  WNDCLASSEXW wc{sizeof wc};
-  wc.hInstance = instance;
-  wc.lpfnWndProc = CallProc;
-  wc.lpszClassName = kCallClass;
-  ::RegisterClassExW(&wc);
+  RegisterWindowClass(kCallClass, CallProc);
   g_call_window = ::CreateWindowExW(0, kCallClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
 }
 

@@ -19,6 +19,9 @@ class Form;
 // Must run once on the user-interface thread before any window is made.
 void InitializeUi(HINSTANCE instance);
 HINSTANCE Instance();
+// Registers a window class of the program with the arrow cursor (and no
+// background brush unless given).
+void RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HICON icon = nullptr, HBRUSH background = nullptr);
 std::wstring W(std::string_view utf8);
 
 // Lets pending window messages be processed, so the windows repaint.

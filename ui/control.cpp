@@ -1,5 +1,7 @@
 #include "ui/control.h"
 
+#include <windowsx.h>
+
 #include "platform/win32/wide.h"
 #include "ui/app.h"
 #include "ui/form.h"
@@ -17,6 +19,14 @@ std::string WindowText(HWND hwnd) {
   const int got = ::GetWindowTextW(hwnd, text.data(), n + 1);
   text.resize(static_cast<std::size_t>(got < 0 ? 0 : got));
   return Narrow(text);
+}
+
+POINT ContextMenuPoint(HWND hwnd, LPARAM lp, bool& from_keyboard) {
+  from_keyboard = lp == -1;
+  if (!from_keyboard) return POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  RECT r;
+  ::GetWindowRect(hwnd, &r);
+  return POINT{r.left, r.bottom};
 }
 
 Control::Control(Form& form, const Spec& spec, ComponentKind kind, std::initializer_list<std::string_view> properties)

@@ -57,6 +57,10 @@ struct Spec {
 // The text of a window, however long.
 std::string WindowText(HWND hwnd);
 
+// Where a WM_CONTEXTMENU of `hwnd` opens its menu: the click's screen point,
+// or below the control's left edge when the keyboard asked (lp == -1).
+POINT ContextMenuPoint(HWND hwnd, LPARAM lp, bool& from_keyboard);
+
 class Control : public Component {
  public:
   Control(Form& form, const Spec& spec, ComponentKind kind, std::initializer_list<std::string_view> properties);

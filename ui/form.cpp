@@ -31,13 +31,7 @@ class FormSelf final : public Control {
 void RegisterControlClasses(HINSTANCE instance);  // the controls' own window classes
 
 void RegisterWindowClasses(HINSTANCE instance) {
-  WNDCLASSEXW wc{sizeof wc};
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpfnWndProc = FormProc;
-  wc.lpszClassName = kFormClass;
-  wc.hIcon = ::LoadIconW(instance, L"MAINICON");
-  ::RegisterClassExW(&wc);
+  RegisterWindowClass(kFormClass, FormProc, ::LoadIconW(instance, L"MAINICON"));
   RegisterControlClasses(instance);
 }
 

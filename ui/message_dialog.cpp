@@ -59,18 +59,6 @@ LRESULT CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
   return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void RegisterDialogClass() {
-  static bool registered = false;
-  if (registered) return;
-  WNDCLASSEXW wc{sizeof wc};
-  wc.hInstance = Instance();
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = ::GetSysColorBrush(COLOR_WINDOW);
-  wc.lpfnWndProc = DialogProc;
-  wc.lpszClassName = kDialogClass;
-  registered = ::RegisterClassExW(&wc) != 0;
-}
-
 void CopyToClipboard(HWND owner, const std::string& text) {
   const std::wstring w = Widen(text);
   if (!::OpenClipboard(owner)) return;
@@ -100,7 +88,8 @@ std::string MessageDialogClipboardText(const MessageDialogSpec& spec) {
 }
 
 int ShowMessageDialog(HWND owner, const MessageDialogSpec& spec) {
-  RegisterDialogClass();
+  // A second registration of the class fails harmlessly.
+  RegisterWindowClass(kDialogClass, DialogProc, nullptr, ::GetSysColorBrush(COLOR_WINDOW));
   DialogState state;
   state.spec = &spec;
   state.cancel = spec.cancel_button >= 0 ? spec.cancel_button : static_cast<int>(spec.buttons.size()) - 1;

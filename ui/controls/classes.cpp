@@ -3,9 +3,9 @@
 
 namespace vandrel::ui {
 
-void RegisterControlClasses(HINSTANCE instance) {
-  RegisterPanelClass(instance);
-  RegisterImageClass(instance);
+void RegisterControlClasses(HINSTANCE) {
+  RegisterPanelClass();
+  RegisterImageClass();
 }
 
 }  // namespace vandrel::ui

@@ -34,13 +34,8 @@ void Edit::SelectAll() { ::SendMessageW(hwnd_, EM_SETSEL, 0, -1); }
 
 bool Edit::OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   if (msg == WM_CONTEXTMENU && on_context_menu) {
-    POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-    const bool keyboard = lp == -1;
-    if (keyboard) {
-      RECT r;
-      ::GetWindowRect(hwnd, &r);
-      p = POINT{r.left, r.bottom};
-    }
+    bool keyboard = false;
+    const POINT p = ContextMenuPoint(hwnd, lp, keyboard);
     on_context_menu(p, keyboard);
     result = 0;
     return true;

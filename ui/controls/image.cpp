@@ -30,13 +30,8 @@ LRESULT CALLBACK ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
         break;
       case WM_CONTEXTMENU:
         if (image->on_context_menu) {
-          POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-          const bool keyboard = lp == -1;
-          if (keyboard) {
-            RECT r;
-            ::GetWindowRect(hwnd, &r);
-            p = POINT{r.left, r.bottom};
-          }
+          bool keyboard = false;
+          const POINT p = ContextMenuPoint(hwnd, lp, keyboard);
           image->on_context_menu(p, keyboard);
           handled = true;
         }
@@ -48,14 +43,7 @@ LRESULT CALLBACK ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   return handled ? 0 : ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void RegisterImageClass(HINSTANCE instance) {
-  WNDCLASSEXW wc{sizeof wc};
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpfnWndProc = ImageProc;
-  wc.lpszClassName = kImageClass;
-  ::RegisterClassExW(&wc);
-}
+void RegisterImageClass() { RegisterWindowClass(kImageClass, ImageProc); }
 
 Image::Image(Form& form, const Spec& spec) : Control(form, spec, ComponentKind::kImage, {"Hint"}) {
   CreateControlWindow(0, kImageClass, 0, "");

@@ -39,6 +39,6 @@ class Label final : public Control {
   Spec::Align align_;
 };
 
-void RegisterImageClass(HINSTANCE instance);
+void RegisterImageClass();
 
 }  // namespace vandrel::ui

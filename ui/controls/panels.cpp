@@ -59,14 +59,7 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
 
 }  // namespace
 
-void RegisterPanelClass(HINSTANCE instance) {
-  WNDCLASSEXW wc{sizeof wc};
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpfnWndProc = PanelProc;
-  wc.lpszClassName = kPanelClass;
-  ::RegisterClassExW(&wc);
-}
+void RegisterPanelClass() { RegisterWindowClass(kPanelClass, PanelProc); }
 
 Panel::Panel(Form& form, const Spec& spec, ComponentKind kind, std::initializer_list<std::string_view> properties,
              bool framed)

@@ -38,6 +38,6 @@ class FramedPanel final : public Panel {
   Box Interior(Box client) const override;
 };
 
-void RegisterPanelClass(HINSTANCE instance);
+void RegisterPanelClass();
 
 }  // namespace vandrel::ui
