@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/byte_order.h"
+#include "platform/error.h"
 
 namespace vandrel {
 namespace {
@@ -154,6 +155,73 @@ std::optional<std::string> UnsafeZipEntry(ByteSource& zip) {
     pos += 46 + name_length + extra_length + comment_length;
   }
   return std::nullopt;
+}
+
+std::string EncodeUrlPath(std::string_view url) {
+  // The scheme and the host stay as they are; the rest is the path.
+  std::size_t path = 0;
+  if (const std::size_t scheme = url.find("://"); scheme != std::string_view::npos) {
+    path = url.find('/', scheme + 3);
+    if (path == std::string_view::npos) return std::string(url);
+  }
+  const auto is_hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); };
+  std::string out(url.substr(0, path));
+  for (std::size_t i = path; i < url.size(); ++i) {
+    const auto c = static_cast<unsigned char>(url[i]);
+    const bool escape_already = c == '%' && i + 2 < url.size() && is_hex(url[i + 1]) && is_hex(url[i + 2]);
+    const bool plain = c > 0x20 && c < 0x7f && std::string_view("\"<>\\^`{|}").find(static_cast<char>(c)) ==
+                                                    std::string_view::npos;
+    if ((plain && c != '%') || escape_already) {
+      out += static_cast<char>(c);
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+// Collects the package in memory and turns byte counts into bar steps.
+class PackageCollector final : public HttpTransferObserver {
+ public:
+  explicit PackageCollector(DownloadWatcher& watcher) : watcher_(watcher) {}
+  void Begin(std::int64_t total) override {
+    bytes_per_step_ = BytesPerStep(total);
+    if (total > 0) data.reserve(static_cast<std::size_t>(total));
+    watcher_.Begin(bytes_per_step_);
+  }
+  bool Received(std::span<const std::byte> piece, std::int64_t done) override {
+    if (watcher_.Cancelled()) return false;
+    data.insert(data.end(), piece.begin(), piece.end());
+    watcher_.Progress(ProgressPosition(done, bytes_per_step_));
+    return !watcher_.Cancelled();
+  }
+  Bytes data;
+
+ private:
+  DownloadWatcher& watcher_;
+  std::int64_t bytes_per_step_ = 0;
+};
+
+}  // namespace
+
+void DownloadPackage(HttpClient& http, FileSystem& fs, const PackageRequest& request, DownloadWatcher& watcher) {
+  if (request.url.empty()) throw Error("Cannot download the update", "No address was found for it.");
+  PackageCollector collector(watcher);
+  HttpRequestOptions options{.proxy = request.proxy,
+                             .connect_timeout_ms = request.stall_limit_ms,
+                             .read_timeout_ms = request.stall_limit_ms};
+  http.Download(EncodeUrlPath(request.url), options, collector);
+  if (watcher.Cancelled()) throw Error("Cannot download the update", "The transfer was cancelled.");
+  if (request.archive) {
+    MemoryByteSource archive(collector.data);
+    if (const auto unsafe = UnsafeZipEntry(archive))
+      throw Error("The update archive is refused", "It would write outside the program folder: " + *unsafe);
+  }
+  fs.WriteFileAtomically(request.target, collector.data);
 }
 
 }  // namespace vandrel

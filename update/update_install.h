@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/http_client.h"
 
 namespace vandrel {
 
@@ -48,5 +49,38 @@ UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe,
 // whose path is absolute, names a drive or holds a colon, or climbs out with
 // "..", or a damaged archive. nullopt: every entry stays inside the folder.
 std::optional<std::string> UnsafeZipEntry(ByteSource& zip);
+
+// The address with what may not stand in its path percent-encoded (blanks,
+// quotes, characters outside ASCII…); "%XX" already there is kept.
+std::string EncodeUrlPath(std::string_view url);
+
+// The longest a package download may go without receiving anything.
+inline constexpr int kStallLimitMs = 30'000;
+
+// What a package download tells the window as it goes (on the worker).
+class DownloadWatcher {
+ public:
+  virtual ~DownloadWatcher() = default;
+  // The transfer begins: a 100-step bar; `bytes_per_step` 0 when the size is unknown.
+  virtual void Begin(std::int64_t bytes_per_step) = 0;
+  // Bytes arrived; `position` is set when the bar moves (it may pass 100).
+  virtual void Progress(std::optional<std::int64_t> position) = 0;
+  // True once the user cancelled: the transfer breaks off.
+  virtual bool Cancelled() = 0;
+};
+
+struct PackageRequest {
+  std::string url;              // the package's address
+  std::string target;           // where the package goes
+  bool archive = false;         // a zip to be unpacked over the program folder: checked first
+  std::optional<HttpProxy> proxy;
+  int stall_limit_ms = kStallLimitMs;
+};
+
+// Fetches the package and puts it at the target in one step, only after a
+// complete transfer (and a safe archive): a failure or a cancel leaves no
+// file and an earlier one as it was. Throws Error: no address, a failed,
+// broken-off or cancelled transfer, an unsafe archive, a write that fails.
+void DownloadPackage(HttpClient& http, FileSystem& fs, const PackageRequest& request, DownloadWatcher& watcher);
 
 }  // namespace vandrel

@@ -1,6 +1,7 @@
 // An HTTP client that answers from a table and records what was asked.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,10 +27,19 @@ class FakeHttp final : public HttpClient {
     if (it->second.status >= 400) throw Error("HTTP " + std::to_string(it->second.status) + " for " + url);
     return it->second;
   }
+  // Downloads come in pieces of this size, with the length unless told not to.
+  std::size_t piece_size = 4096;
+  bool send_length = true;
   void Download(const std::string& url, const HttpRequestOptions& options, HttpTransferObserver& observer) override {
     const HttpResponse r = Get(url, options);
-    observer.Begin(static_cast<std::int64_t>(r.body.size()));
-    observer.Received(std::as_bytes(std::span(r.body.data(), r.body.size())), static_cast<std::int64_t>(r.body.size()));
+    observer.Begin(send_length ? static_cast<std::int64_t>(r.body.size()) : -1);
+    const auto body = std::as_bytes(std::span(r.body.data(), r.body.size()));
+    for (std::size_t done = 0; done < body.size();) {
+      const std::size_t n = std::min(piece_size, body.size() - done);
+      done += n;
+      if (!observer.Received(body.subspan(done - n, n), static_cast<std::int64_t>(done)))
+        throw Error("Cannot download \"" + url + "\"", "The transfer was cancelled.");
+    }
   }
 };
 

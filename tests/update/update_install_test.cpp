@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/byte_order.h"
+#include "platform/error.h"
+#include "tests/fakes/fake_file_system.h"
+#include "tests/fakes/fake_http.h"
 
 namespace vandrel {
 namespace {
@@ -144,5 +147,120 @@ TEST(UpdateInstallTest, AnArchiveThatWouldWriteOutsideTheProgramFolderIsRefused)
   EXPECT_TRUE(Check(far).has_value());
 }
 
+TEST(UpdateInstallTest, ThePackagesPathIsPercentEncoded) {
+  const struct {
+    const char* url;
+    const char* sent;
+  } cases[] = {
+      {"http://127.0.0.1:8001/download/Vandrel/Vandrel.zip", "http://127.0.0.1:8001/download/Vandrel/Vandrel.zip"},
+      {"http://127.0.0.1/my files/Vandrel.zip", "http://127.0.0.1/my%20files/Vandrel.zip"},
+      {"http://127.0.0.1/50%/a\"b", "http://127.0.0.1/50%25/a%22b"},
+      {"http://127.0.0.1/already%20encoded/", "http://127.0.0.1/already%20encoded/"},
+      {"http://127.0.0.1/Обновление/", "http://127.0.0.1/%D0%9E%D0%B1%D0%BD%D0%BE%D0%B2%D0%BB%D0%B5%D0%BD%D0%B8%D0%B5/"},
+      {"http://127.0.0.1", "http://127.0.0.1"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EncodeUrlPath(c.url), c.sent) << c.url;
+}
+
+// Records what a download told and cancels after a given number of pieces.
+class RecordingWatcher final : public DownloadWatcher {
+ public:
+  void Begin(std::int64_t bytes_per_step) override { begun.push_back(bytes_per_step); }
+  void Progress(std::optional<std::int64_t> position) override {
+    positions.push_back(position);
+    if (cancel_after && positions.size() >= *cancel_after) cancelled = true;
+  }
+  bool Cancelled() override { return cancelled; }
+  std::vector<std::int64_t> begun;
+  std::vector<std::optional<std::int64_t>> positions;
+  std::optional<std::size_t> cancel_after;
+  bool cancelled = false;
+};
+
+class PackageDownloadTest : public ::testing::Test {
+ protected:
+  static constexpr char kUrl[] = "http://127.0.0.1:8001/download/Vandrel/Vandrel-setup.exe";
+  static constexpr char kTarget[] = "C:\\Temp\\Vandrel-setup.exe";
+  void Serve(std::string body) { http.answers[kUrl] = {200, std::move(body)}; }
+  // Tries the download; the error's text, empty on success.
+  std::string Download(PackageRequest request = {.url = kUrl, .target = kTarget}) {
+    try {
+      DownloadPackage(http, fs, request, watcher);
+      return "";
+    } catch (const Error& e) {
+      return e.what();
+    }
+  }
+  std::string Saved() const { return fs.Text(kTarget); }
+  testing::FakeHttp http;
+  testing::FakeFileSystem fs;
+  RecordingWatcher watcher;
+};
+
+TEST_F(PackageDownloadTest, AWholeTransferIsSavedInOneStepAndShowsItsSteps) {
+  Serve(std::string(1049, 'x'));
+  http.piece_size = 500;
+  ASSERT_EQ(Download({.url = kUrl, .target = kTarget, .proxy = HttpProxy{"127.0.0.1", 3128}, .stall_limit_ms = 700}), "");
+  EXPECT_EQ(Saved(), std::string(1049, 'x'));
+  EXPECT_THAT(fs.own_log, ElementsAre(std::string("write ") + kTarget));
+  EXPECT_THAT(watcher.begun, ElementsAre(10));
+  EXPECT_THAT(watcher.positions, ElementsAre(50, 100, 105));  // the bar shows the last as full
+  ASSERT_EQ(http.asked.size(), 1u);
+  EXPECT_EQ(http.asked[0].options.proxy->port, 3128);
+  EXPECT_EQ(http.asked[0].options.connect_timeout_ms, 700);  // nothing for this long fails the transfer
+  EXPECT_EQ(http.asked[0].options.read_timeout_ms, 700);
+}
+
+TEST_F(PackageDownloadTest, WithoutASizeTheBarStaysAndThePackageIsStillSaved) {
+  Serve("abc");
+  http.send_length = false;
+  ASSERT_EQ(Download(), "");
+  EXPECT_EQ(Saved(), "abc");
+  EXPECT_THAT(watcher.begun, ElementsAre(0));
+  EXPECT_THAT(watcher.positions, ElementsAre(std::nullopt));
+}
+
+TEST_F(PackageDownloadTest, AFailedOrCancelledDownloadLeavesTheEarlierPackageAlone) {
+  const std::string earlier = "an earlier complete package";
+  const struct {
+    const char* name;
+    int status;
+    std::optional<std::size_t> cancel_after;
+    const char* url;
+  } cases[] = {
+      {"cancelled in the middle", 200, 2, kUrl},
+      {"error status", 404, std::nullopt, kUrl},
+      {"no connection", 200, std::nullopt, "http://127.0.0.1:1/download/Vandrel/Vandrel-setup.exe"},
+      {"no address", 200, std::nullopt, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs.files[kTarget] = Bytes(reinterpret_cast<const std::byte*>(earlier.data()),
+                              reinterpret_cast<const std::byte*>(earlier.data()) + earlier.size());
+    fs.own_log.clear();
+    http.answers[kUrl] = {c.status, std::string(10000, 'n')};
+    http.piece_size = 1000;
+    watcher = RecordingWatcher();
+    watcher.cancel_after = c.cancel_after;
+    EXPECT_NE(Download({.url = c.url, .target = kTarget}), "");
+    EXPECT_EQ(Saved(), earlier);
+    EXPECT_TRUE(fs.own_log.empty());
+  }
+  EXPECT_EQ(watcher.positions.size(), 0u);
+}
+
+TEST_F(PackageDownloadTest, AnArchiveIsSavedOnlyWhenItStaysInsideTheProgramFolder) {
+  const auto as_text = [](const Bytes& b) { return std::string(reinterpret_cast<const char*>(b.data()), b.size()); };
+  const PackageRequest zip{.url = "http://127.0.0.1:8001/download/Vandrel/Vandrel.zip",
+                           .target = "C:\\Tools\\Vandrel\\Vandrel.zip", .archive = true};
+  http.answers[zip.url] = {200, as_text(MakeZip({"Vandrel.exe", "..\\Vandrel.exe"}))};
+  EXPECT_THAT(Download(zip), ::testing::HasSubstr("..\\Vandrel.exe"));
+  EXPECT_FALSE(fs.FileExists(zip.target));
+  http.answers[zip.url] = {200, as_text(MakeZip({"Vandrel.exe", "Language/"}))};
+  EXPECT_EQ(Download(zip), "");
+  EXPECT_TRUE(fs.FileExists(zip.target));
+}
+
 }  // namespace
 }  // namespace vandrel
+
