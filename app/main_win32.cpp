@@ -68,12 +68,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   const std::string exe = vandrel::Win32Desktop().ExecutablePath();
   vandrel::Win32FileSystem fs;
   vandrel::Win32VersionReader versions;
-  const bool portable = fs.FileExists(exe.substr(0, exe.size() - vandrel::NamePart(exe).size()) + "portable.ini");
+  const bool portable = fs.FileExists(vandrel::FolderPart(exe) + "portable.ini");
 
   vandrel::TForm1 form1(Arguments(), vandrel::GetFileVersion(versions, exe), portable, exe);
   vandrel::TForm8 form8([&form1] { return form1.Caption(); }, vandrel::GetLegalCopyright(versions, exe));
   vandrel::TForm10 form10({.local_version = vandrel::GetFileVersion(versions, exe), .portable_mode = portable,
-                           .settings_path = [&form1] { return form1.PortablePath(); }});
+                           .settings_path = [&form1] { return form1.PortablePath(); },
+                           .exe_path = exe,
+                           .startup_check = true});
   form1.set_about_window(&form8);
   form1.set_update_window(&form10);
 

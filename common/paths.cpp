@@ -25,6 +25,8 @@ std::string_view NamePart(std::string_view path) {
   return cut == std::string_view::npos ? path : path.substr(cut + 1);
 }
 
+std::string FolderPart(std::string_view path) { return std::string(path.substr(0, path.size() - NamePart(path).size())); }
+
 std::string_view Extension(std::string_view path) {
   const std::string_view name = NamePart(path);
   const std::size_t dot = name.rfind('.');

@@ -15,6 +15,8 @@ std::string WithTrailingBackslash(std::string_view path);
 // The text after the last backslash, slash or colon (Windows reads "/" as a
 // separator too).
 std::string_view NamePart(std::string_view path);
+// The text before the name part: the folder with its trailing separator.
+std::string FolderPart(std::string_view path);
 
 // The extension of the name part, from its last dot ("" when none).
 std::string_view Extension(std::string_view path);

@@ -140,36 +140,70 @@ class PeResourceFile final : public ResourceFile {
 
 }  // namespace
 
-std::unique_ptr<ResourceFile> OpenPeResources(std::unique_ptr<ByteSource> source) {
-  if (!source) return nullptr;
+namespace {
+
+// The headers every question about a PE image starts from.
+struct PeHeaders {
+  std::size_t section_count = 0;
+  std::uint64_t optional_at = 0;  // where the optional header starts
+  std::vector<std::byte> optional;
+  std::size_t rva_count_at = 0;   // where the data directory count stands in it
+  // The data directory `index` (address and size); nullopt when there is none.
+  std::optional<std::pair<std::uint32_t, std::uint32_t>> Directory(std::size_t index) const {
+    const std::uint32_t rva_count = LoadU32(&optional[rva_count_at]);
+    const std::size_t at = rva_count_at + 4 + index * 8;
+    if (rva_count <= index || optional.size() < at + 8) return std::nullopt;
+    return std::pair{LoadU32(&optional[at]), LoadU32(&optional[at + 4])};
+  }
+};
+
+std::optional<PeHeaders> ReadPeHeaders(ByteSource& source) {
   std::array<std::byte, 64> dos{};
-  if (!source->Read(0, dos) || LoadU16(&dos[0]) != 0x5A4D) return nullptr;  // "MZ"
+  if (!source.Read(0, dos) || LoadU16(&dos[0]) != 0x5A4D) return std::nullopt;  // "MZ"
   const std::uint32_t pe_offset = LoadU32(&dos[0x3C]);
 
   // Signature, file header and the largest optional header we look at.
   std::array<std::byte, 4 + 20> nt{};
-  if (!source->Read(pe_offset, nt) || LoadU32(&nt[0]) != 0x00004550) return nullptr;  // "PE\0\0"
-  const std::size_t section_count = LoadU16(&nt[4 + 2]);
+  if (!source.Read(pe_offset, nt) || LoadU32(&nt[0]) != 0x00004550) return std::nullopt;  // "PE\0\0"
+  PeHeaders h;
+  h.section_count = LoadU16(&nt[4 + 2]);
   const std::size_t optional_size = LoadU16(&nt[4 + 16]);
-  if (section_count > kMaxSections || optional_size < 2) return nullptr;
+  if (h.section_count > kMaxSections || optional_size < 2) return std::nullopt;
 
-  std::vector<std::byte> optional(optional_size);
-  const std::uint64_t optional_at = std::uint64_t{pe_offset} + 24;
-  if (!source->Read(optional_at, optional)) return nullptr;
-  const std::uint16_t magic = LoadU16(&optional[0]);
-  std::size_t rva_count_at = 0;
+  h.optional.resize(optional_size);
+  h.optional_at = std::uint64_t{pe_offset} + 24;
+  if (!source.Read(h.optional_at, h.optional)) return std::nullopt;
+  const std::uint16_t magic = LoadU16(&h.optional[0]);
   if (magic == 0x10B) {
-    rva_count_at = 92;  // PE32
+    h.rva_count_at = 92;  // PE32
   } else if (magic == 0x20B) {
-    rva_count_at = 108;  // PE32+
+    h.rva_count_at = 108;  // PE32+
   } else {
-    return nullptr;
+    return std::nullopt;
   }
-  if (optional_size < rva_count_at + 4) return nullptr;
-  const std::uint32_t rva_count = LoadU32(&optional[rva_count_at]);
-  const std::size_t resource_dir_at = rva_count_at + 4 + 2 * 8;  // the third data directory
-  std::uint32_t root_rva = 0;
-  if (rva_count > 2 && optional_size >= resource_dir_at + 8) root_rva = LoadU32(&optional[resource_dir_at]);
+  if (optional_size < h.rva_count_at + 4) return std::nullopt;
+  return h;
+}
+
+}  // namespace
+
+std::optional<PeCertificateTable> FindPeCertificateTable(ByteSource& source) {
+  const auto h = ReadPeHeaders(source);
+  if (!h) return std::nullopt;
+  // The fifth directory gives a file offset, not an address.
+  const auto table = h->Directory(4);
+  if (!table) return PeCertificateTable{};
+  return PeCertificateTable{table->first, table->second};
+}
+
+std::unique_ptr<ResourceFile> OpenPeResources(std::unique_ptr<ByteSource> source) {
+  if (!source) return nullptr;
+  const auto h = ReadPeHeaders(*source);
+  if (!h) return nullptr;
+  const std::size_t section_count = h->section_count;
+  const std::uint64_t optional_at = h->optional_at;
+  const std::size_t optional_size = h->optional.size();
+  const std::uint32_t root_rva = h->Directory(2).value_or(std::pair<std::uint32_t, std::uint32_t>{0, 0}).first;
 
   std::vector<std::byte> table(section_count * 40);
   if (!source->Read(optional_at + optional_size, table)) return nullptr;

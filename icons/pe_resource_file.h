@@ -11,6 +11,15 @@
 
 namespace vandrel {
 
+// Where a PE image keeps its Authenticode signature (the certificate table of
+// the security directory): a file offset and a size, both 0 when unsigned.
+struct PeCertificateTable {
+  std::uint32_t offset = 0;
+  std::uint32_t size = 0;
+};
+// nullopt when the bytes are not a PE image.
+std::optional<PeCertificateTable> FindPeCertificateTable(ByteSource& source);
+
 // nullptr when the bytes are not a PE image.
 std::unique_ptr<ResourceFile> OpenPeResources(std::unique_ptr<ByteSource> source);
 

@@ -24,6 +24,9 @@ class Processes {
   // Starts a program hidden through the shell ("open"), without waiting for
   // it or looking at the result.
   virtual void RunHidden(const std::string& file, const std::string& parameters) = 0;
+  // Starts a program shown normally through the shell ("open"), without
+  // waiting for it or looking at the result.
+  virtual void Open(const std::string& file, const std::string& parameters) = 0;
   // Starts explorer.exe from the Windows folder; true when the process was
   // created.
   virtual bool StartExplorer() = 0;

@@ -1,6 +1,7 @@
 #include "ui/app.h"
 
 #include <future>
+#include <stdexcept>
 
 #include "config/product.h"
 #include "platform/win32/wide.h"
@@ -25,7 +26,7 @@ std::function<void(HWND, const std::string&)>& ErrorReporter() {
 LRESULT CALLBACK CallProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   if (msg == kRunCall) {
     (*reinterpret_cast<std::packaged_task<void()>*>(lp))();
-    return 0;
+    return 1;
   }
   return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -103,7 +104,9 @@ void RunOnUiThread(const std::function<void()>& fn) {
   }
   std::packaged_task<void()> task(fn);
   auto done = task.get_future();
-  ::SendMessageW(g_call_window, kRunCall, 0, reinterpret_cast<LPARAM>(&task));
+  // Nothing ran when the window's thread has gone (the program is ending).
+  if (::SendMessageW(g_call_window, kRunCall, 0, reinterpret_cast<LPARAM>(&task)) != 1)
+    throw std::runtime_error("The user-interface thread has ended.");
   done.get();  // rethrows what the call threw
 }
 
@@ -128,22 +131,28 @@ void RunMessageLoop(const std::function<bool()>& keep_running) {
 }
 
 bool BackgroundTask::Start(std::function<void()> work) {
-  if (running_) return false;
+  if (*running_) return false;
   if (thread_.joinable()) thread_.join();
-  running_ = true;
-  thread_ = std::thread([this, work = std::move(work)] {
+  *running_ = true;
+  thread_ = std::thread([running = running_, work = std::move(work)] {
     try {
       work();
     } catch (...) {
       // The work reports its own errors; nothing may escape a thread.
     }
-    running_ = false;
+    *running = false;
   });
   return true;
 }
 
+void BackgroundTask::Abandon() {
+  if (!*running_) return;
+  thread_.detach();
+  running_ = std::make_shared<std::atomic<bool>>(false);
+}
+
 void BackgroundTask::Wait() {
-  while (running_) {
+  while (*running_) {
     // Calls sent from the work are handled here while it runs.
     ::MsgWaitForMultipleObjectsEx(0, nullptr, 20, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
     MSG msg;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -26,7 +27,8 @@ std::wstring W(std::string_view utf8);
 
 // Lets pending window messages be processed, so the windows repaint.
 void ProcessMessages();
-// Runs `fn` on the user-interface thread and waits for it.
+// Runs `fn` on the user-interface thread and waits for it. Throws when that
+// thread no longer takes calls (the program is ending).
 void RunOnUiThread(const std::function<void()>& fn);
 // Runs the program's messages until WM_QUIT, or until `keep_running` says no
 // (a modal window closed; a WM_QUIT seen then is posted again). Keys the
@@ -55,12 +57,17 @@ class BackgroundTask {
   // Starts `work` unless earlier work still runs; false then. The work's
   // errors are its own to handle: one that escapes is dropped.
   bool Start(std::function<void()> work);
-  bool Running() const { return running_; }
+  bool Running() const { return *running_; }
+  // Waits for the work to end; calls it sends to this thread run meanwhile.
   void Wait();
+  // Lets running work go on by itself: nobody waits for it any more, and a
+  // new Start may follow at once. The work must hold nothing of its owner's
+  // (what it needs, it keeps alive itself); the process may end under it.
+  void Abandon();
 
  private:
   std::thread thread_;
-  std::atomic<bool> running_{false};
+  std::shared_ptr<std::atomic<bool>> running_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 // The program's windows, in the order they were made.

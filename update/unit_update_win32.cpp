@@ -2,6 +2,7 @@
 
 #include "common/ini_store.h"
 #include "config/build_config.h"
+#include "config/product.h"
 #include "i18n/message_captions.h"
 #include "update/update_check.h"
 
@@ -53,6 +54,14 @@ TForm10::TForm10(Environment environment)
   SetDefaultButton(&ButtonDownload);
   ButtonDownload.SetEnabled(false);
   ButtonClose.on_click = [this] { ButtonCloseClick(); };
+  ButtonDownload.on_click = [this] { ButtonDownloadClick(); };
+  TaskbarUpdate.Attach(hwnd());
+  exit_now_ = [] { ::ExitProcess(0); };
+  end_normally_ = [] { ::PostQuitMessage(0); };
+  ask_ = [](const ui::MessageDialogSpec& spec) {
+    ui::Form* owner = ui::Windows().active();
+    return ui::ShowMessageDialog(owner != nullptr ? owner->hwnd() : nullptr, spec) == 0;
+  };
   CheckBoxForceUpdate.on_click = [this] { CheckBoxForceUpdateClick(); };
   on_show = [this] { FormShow(); };
   on_close = [this] { FormClose(); };
@@ -62,9 +71,11 @@ TForm10::TForm10(Environment environment)
 }
 
 TForm10::~TForm10() {
-  // A check still running finishes; what it finds changes nothing now.
-  closing_ = true;
-  check_task_.Wait();
+  // Work still running goes on by itself, without waiting: a transfer breaks
+  // off, and what a check brings back later changes nothing.
+  *alive_ = false;
+  if (download_cancel_) *download_cancel_ = true;
+  for (ui::BackgroundTask* task : {&check_task_, &startup_task_, &download_task_, &quick_task_}) task->Abandon();
   DestroyNow();
 }
 
@@ -83,9 +94,11 @@ std::string TForm10::MessageCaption(std::string_view item) {
 void TForm10::FormCreate() { LoadNastr(); }
 
 void TForm10::LoadNastr() {
-  if (!env_.settings_path) return;
-  const IniStore ini = IniStore::Open(fs_, ansi_, env_.settings_path());
-  CheckBoxAutoCheck.SetChecked(ini.ReadBool("Option", "CheckBoxAutoCheck", true));
+  if (env_.settings_path) {
+    const IniStore ini = IniStore::Open(fs_, ansi_, env_.settings_path());
+    CheckBoxAutoCheck.SetChecked(ini.ReadBool("Option", "CheckBoxAutoCheck", true));
+  }
+  if (env_.startup_check && CheckBoxAutoCheck.Checked()) CheckForUpdatesInBackground();
 }
 
 void TForm10::SaveNastr() {
@@ -93,6 +106,11 @@ void TForm10::SaveNastr() {
   IniStore ini = IniStore::Open(fs_, ansi_, env_.settings_path());
   ini.WriteBool("Option", "CheckBoxAutoCheck", CheckBoxAutoCheck.Checked());
   ini.Save(fs_);
+}
+
+std::string TForm10::SelectedLanguage() {
+  if (!env_.settings_path) return "";
+  return IniStore::Open(fs_, ansi_, env_.settings_path()).ReadString("Language", "Language", "");
 }
 
 void TForm10::SetDownloadIdle() { ButtonDownload.SetText(MessageCaption("LangDownload")); }
@@ -105,33 +123,47 @@ void TForm10::FormShow() {
     CheckBoxForceUpdate.SetChecked(false);
     CheckBoxForceUpdateClick();
   }
+  if (quick_start_pending_) {
+    quick_start_pending_ = false;
+    QuickStartUpdate();
+    return;
+  }
   LabelServerVersion.SetText("");
   StartCheck();
+}
+
+std::optional<HttpProxy> TForm10::Proxy() {
+  try {
+    return ProxyFor(GetSystemProxy(*registry_));
+  } catch (...) {
+    return std::nullopt;  // an unreadable setting means a direct connection
+  }
+}
+
+std::string TForm10::UpdateAvailableText(const std::string& server_version) {
+  return MessageCaption("LangUpdateAvailable") + " " + env_.local_version + " ---> " + server_version;
 }
 
 void TForm10::StartCheck() {
   if (check_task_.Running()) return;  // the last showing's check still runs: its result will do
   GroupBoxOption.SetEnabled(false);
   ButtonDownload.SetEnabled(false);
-  const std::vector<std::string> mirrors = env_.mirrors;
-  const bool portable = env_.portable_mode;
-  check_task_.Start([this, mirrors, portable] {
+  check_task_.Start([this, alive = alive_, http = http_, mirrors = env_.mirrors, portable = env_.portable_mode,
+                     proxy = Proxy()] {
     std::optional<UpdateSource> found;
     try {
-      found = FindUpdateSource(*http_, mirrors, portable, ProxyFor(GetSystemProxy(*registry_)));
+      found = FindUpdateSource(*http, mirrors, portable, proxy);
     } catch (...) {
-      // An unreadable proxy setting or anything else: the check failed.
+      // Whatever went wrong: the check failed.
     }
-    ui::RunOnUiThread([this, &found] {
-      if (closing_) return;
+    ui::RunOnUiThread([this, &alive, &found] {
+      if (!*alive) return;
       ui::RunGuarded(hwnd(), [this, &found] {
         if (found) {
           latest_version_ = found->version;
           download_url_ = found->package_url;
           check_result_ = CompareVersions(latest_version_, env_.local_version);
-          LabelUpDate.SetText(check_result_ == 1 ? MessageCaption("LangUpdateAvailable") + " " + env_.local_version +
-                                                       " ---> " + latest_version_
-                                                 : MessageCaption("LangNoUpdate"));
+          LabelUpDate.SetText(check_result_ == 1 ? UpdateAvailableText(latest_version_) : MessageCaption("LangNoUpdate"));
           LabelServerVersion.SetText(latest_version_);
         } else {
           LabelUpDate.SetText(MessageCaption("LangFailedCheckUpdates"));
@@ -140,12 +172,68 @@ void TForm10::StartCheck() {
           download_url_.clear();
           latest_version_.clear();
         }
-        if (!CheckBoxForceUpdate.Checked()) {
+        // A download that began meanwhile (an accepted start-up prompt) keeps its button.
+        if (!CheckBoxForceUpdate.Checked() && !downloading_) {
           SetDownloadIdle();
           ButtonDownload.SetEnabled(check_result_ == 1);
           GroupBoxOption.SetEnabled(true);
         }
       });
+    });
+  });
+}
+
+void TForm10::CheckForUpdatesInBackground() {
+  startup_task_.Start([this, alive = alive_, http = http_, mirrors = env_.mirrors, portable = env_.portable_mode,
+                       proxy = Proxy()] {
+    std::optional<UpdateSource> found;
+    try {
+      found = FindUpdateSource(*http, mirrors, portable, proxy);
+    } catch (...) {
+    }
+    // The prompt waits for the user-interface thread's message loop, so it
+    // comes once the main window is up.
+    ui::RunOnUiThread([this, &alive, &found] {
+      if (!*alive) return;
+      pending_version_ = found ? found->version : "";
+      pending_download_url_ = found ? found->package_url : "";
+      update_available_ = found && CompareVersions(pending_version_, env_.local_version) == 1;
+      ui::RunGuarded(hwnd(), [this] { PromptForUpdate(); });
+    });
+  });
+}
+
+void TForm10::PromptForUpdate() {
+  if (!update_available_ || pending_download_url_.empty()) return;
+  const ui::MessageDialogSpec spec{
+      .title = std::string(kApplicationTitle),
+      .text = MessageCaption("LangUpdateAvailable") + " " + pending_version_ + "\r\n" + MessageCaption("LangUpdateNow"),
+      .icon = ui::MessageDialogSpec::Icon::kInformation,
+      .buttons = {MessageCaption("LangYes"), MessageCaption("LangNo")},
+      .default_button = 0,
+      .cancel_button = 1};
+  if (!ask_(spec)) return;
+  download_url_ = pending_download_url_;
+  latest_version_ = pending_version_;
+  LabelServerVersion.SetText(pending_version_);
+  if (::IsWindowVisible(hwnd())) {
+    // The user opened the window meanwhile: the download starts in it.
+    if (!downloading_) QuickStartUpdate();
+    return;
+  }
+  quick_start_pending_ = true;
+  ShowModal();
+}
+
+void TForm10::QuickStartUpdate() {
+  download_url_ = pending_download_url_;
+  latest_version_ = pending_version_;
+  LabelUpDate.SetText(UpdateAvailableText(latest_version_));
+  LabelServerVersion.SetText(pending_version_);
+  // The click comes from the message loop, so the window paints first.
+  quick_task_.Start([this, alive = alive_] {
+    ui::RunOnUiThread([this, &alive] {
+      if (*alive && !downloading_) ui::RunGuarded(hwnd(), [this] { ButtonDownloadClick(); });
     });
   });
 }
@@ -163,6 +251,7 @@ void TForm10::ButtonCloseClick() {
 }
 
 void TForm10::FormClose() {
+  if (downloading_) CancelDownload();  // closing the window breaks the transfer off
   LabelUpDate.SetText("");
   LabelLocalVersion.SetText("");
   LabelServerVersion.SetText("");

@@ -2,7 +2,10 @@
 // verdict of the check, the options and the download button.
 #pragma once
 
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,9 +13,13 @@
 #include "platform/registry.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_http_client.h"
+#include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_ansi_codec.h"
+#include "ui/message_dialog.h"
+#include "ui/taskbar_progress.h"
 #include "ui/ui.h"
+#include "update/update_install.h"
 
 namespace vandrel {
 
@@ -23,6 +30,10 @@ class TForm10 final : public ui::Form {
     bool portable_mode = false;
     std::function<std::string()> settings_path;  // Option.ini, as the main window places it
     std::vector<std::string> mirrors;            // empty: the ones the build was made with
+    std::string exe_path;                        // the running program; a portable package goes beside it
+    bool startup_check = false;                  // the program's own window: checks once at start-up
+    int stall_limit_ms = kStallLimitMs;          // a download receiving nothing this long fails
+    std::string temp_folder;                     // empty: the user's, as GetTempPathW gives it
   };
   explicit TForm10(Environment environment);
   ~TForm10() override;
@@ -37,18 +48,46 @@ class TForm10 final : public ui::Form {
   void SaveNastr();
   void CheckBoxForceUpdateClick();
   void ButtonCloseClick();
+  void ButtonDownloadClick();
+  void CheckForUpdatesInBackground();
+  void PromptForUpdate();
+  void QuickStartUpdate();
+  // Writes and runs the portable update script, then ends the program;
+  // returns only when the script could not be made.
+  void SimplePortableUpdate(const std::string& zip_in_app_dir, const std::string& current_exe_path);
   // Returns the download button to idle ("Скачать").
   void SetDownloadIdle();
+  // The language the user chose in the settings ("" when none): the installer's.
+  std::string SelectedLanguage();
+  // The folder for an installer package, with a trailing backslash.
+  std::string GetTempDirectory() const;
 
   // What the last check found.
   const std::string& download_url() const { return download_url_; }
   const std::string& latest_version() const { return latest_version_; }
   int check_result() const { return check_result_; }
   bool checking() const { return check_task_.Running(); }
+  bool downloading() const { return downloading_; }
+  bool update_available() const { return update_available_; }
+  const std::string& pending_version() const { return pending_version_; }
   void WaitForCheck() { check_task_.Wait(); }
-  // Tests ask local servers and keep the registry's proxy as it is.
-  void set_http(HttpClient* http) { http_ = http ? http : &own_http_; }
+  void WaitForStartupCheck() { startup_task_.Wait(); }
+  void WaitForDownload() {
+    quick_task_.Wait();
+    download_task_.Wait();
+  }
+  // Tests ask local servers, keep the registry's proxy as it is, record what
+  // is started and answer the prompt.
+  void set_http(std::shared_ptr<HttpClient> http) { http_ = http ? std::move(http) : std::make_shared<Win32HttpClient>(); }
   void set_registry(Registry* registry) { registry_ = registry ? registry : &own_registry_; }
+  void set_processes(Processes* processes) { processes_ = processes ? processes : &own_processes_; }
+  // How the program ends: at once (after the portable script started) and
+  // normally (after the installer started).
+  void set_ending(std::function<void()> exit_now, std::function<void()> end_normally) {
+    exit_now_ = std::move(exit_now);
+    end_normally_ = std::move(end_normally);
+  }
+  void set_prompt(std::function<bool(const ui::MessageDialogSpec&)> ask) { ask_ = std::move(ask); }
 
   // In creation order.
   ui::GroupBox& GroupBox1;
@@ -66,22 +105,43 @@ class TForm10 final : public ui::Form {
   ui::Button& ButtonDownload;
   ui::Button& ButtonClose;
   ui::PopupMenu& PopupMenuLanguage;
+  ui::TaskbarProgress TaskbarUpdate;
 
  private:
+  class ProgressWatcher;
   ui::PopupMenu& AddMessageCaptions();
   void StartCheck();
+  std::string UpdateAvailableText(const std::string& server_version);
+  void StartDownload();
+  void CancelDownload();
+  void DownloadEnded(const std::string& failure, const std::string& package);
+  void ReturnToIdle();
+  std::optional<HttpProxy> Proxy();
 
   Environment env_;
-  Win32HttpClient own_http_;
-  HttpClient* http_ = &own_http_;
+  std::shared_ptr<HttpClient> http_ = std::make_shared<Win32HttpClient>();
   Win32Registry own_registry_;
   Registry* registry_ = &own_registry_;
+  Win32Processes own_processes_;
+  Processes* processes_ = &own_processes_;
+  std::function<void()> exit_now_, end_normally_;
+  std::function<bool(const ui::MessageDialogSpec&)> ask_;
   Win32FileSystem fs_;
   Win32AnsiCodec ansi_;
+
   std::string download_url_, latest_version_;
   int check_result_ = 0;
-  ui::BackgroundTask check_task_;
-  bool closing_ = false;  // results that arrive later change nothing
+  std::string pending_version_, pending_download_url_;
+  bool update_available_ = false;
+  bool quick_start_pending_ = false;
+  bool downloading_ = false;  // the download button's state: Cancel
+  bool abort_update_ = false;
+
+  // Workers hold these, not the window: the window may go while they run,
+  // and what they bring back later changes nothing once `alive_` is false.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);  // user-interface thread only
+  std::shared_ptr<std::atomic<bool>> download_cancel_, download_done_;
+  ui::BackgroundTask check_task_, startup_task_, download_task_, quick_task_;
 };
 
 }  // namespace vandrel

@@ -30,6 +30,11 @@ void Win32Processes::RunHidden(const std::string& file, const std::string& param
   ::ShellExecuteW(nullptr, L"open", Widen(file).c_str(), Widen(parameters).c_str(), nullptr, SW_HIDE);
 }
 
+void Win32Processes::Open(const std::string& file, const std::string& parameters) {
+  ::ShellExecuteW(nullptr, L"open", Widen(file).c_str(), parameters.empty() ? nullptr : Widen(parameters).c_str(),
+                  nullptr, SW_SHOWNORMAL);
+}
+
 bool Win32Processes::StartExplorer() {
   wchar_t windows[MAX_PATH + 1] = {};
   const UINT n = ::GetWindowsDirectoryW(windows, MAX_PATH + 1);

@@ -17,6 +17,8 @@ TEST(Paths, NamesExtensionsAndDrives) {
   EXPECT_EQ(NamePart("C:\\Icons\\star.ico"), "star.ico");
   EXPECT_EQ(NamePart("C:star.ico"), "star.ico");
   EXPECT_EQ(NamePart("star.ico"), "star.ico");
+  EXPECT_EQ(FolderPart("C:\\Tools\\Vandrel\\Vandrel.exe"), "C:\\Tools\\Vandrel\\");
+  EXPECT_EQ(FolderPart("Vandrel.exe"), "");
   EXPECT_EQ(Extension("C:\\my.app.EXE"), ".EXE");
   EXPECT_EQ(Extension("C:\\dir.d\\file"), "");
   EXPECT_TRUE(HasExtension("x.ICO", ".ico"));

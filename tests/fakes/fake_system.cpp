@@ -76,6 +76,10 @@ void FakeProcesses::RunHidden(const std::string& file, const std::string& parame
     std::erase_if(running, [](const ProcessEntry& p) { return EqualsNoCase(p.exe_name, "explorer.exe"); });
 }
 
+void FakeProcesses::Open(const std::string& file, const std::string& parameters) {
+  log->push_back("open " + file + " " + parameters);
+}
+
 bool FakeProcesses::StartExplorer() {
   log->push_back("start explorer");
   if (!explorer_starts) return false;

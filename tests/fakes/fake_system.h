@@ -47,6 +47,7 @@ class FakeProcesses final : public Processes {
   std::vector<ProcessEntry> List() override;
   bool Terminate(std::uint32_t id) override;
   void RunHidden(const std::string& file, const std::string& parameters) override;
+  void Open(const std::string& file, const std::string& parameters) override;  // logs "open FILE PARAMETERS"
   bool StartExplorer() override;
 };
 

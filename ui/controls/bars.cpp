@@ -47,5 +47,6 @@ ProgressBar::ProgressBar(Form& form, const Spec& spec) : Control(form, spec, Com
 
 void ProgressBar::SetRange(int min, int max) { ::SendMessageW(hwnd_, PBM_SETRANGE32, min, max); }
 void ProgressBar::SetPosition(int position) { ::SendMessageW(hwnd_, PBM_SETPOS, position, 0); }
+int ProgressBar::Position() const { return static_cast<int>(::SendMessageW(hwnd_, PBM_GETPOS, 0, 0)); }
 
 }  // namespace vandrel::ui

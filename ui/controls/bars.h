@@ -26,6 +26,7 @@ class ProgressBar final : public Control {
   ProgressBar(Form& form, const Spec& spec);
   void SetRange(int min, int max);
   void SetPosition(int position);
+  int Position() const;  // kept within the range by the bar
 };
 
 }  // namespace vandrel::ui

@@ -1,0 +1,41 @@
+#include "platform/win32/authenticode.h"
+
+#include <windows.h>
+#include <softpub.h>
+#include <wintrust.h>
+
+#include "platform/win32/wide.h"
+
+namespace vandrel {
+
+std::string SignatureProblem(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  WINTRUST_FILE_INFO file{};
+  file.cbStruct = sizeof file;
+  file.pcwszFilePath = wide.c_str();
+  WINTRUST_DATA data{};
+  data.cbStruct = sizeof data;
+  data.dwUIChoice = WTD_UI_NONE;
+  data.fdwRevocationChecks = WTD_REVOKE_NONE;
+  data.dwUnionChoice = WTD_CHOICE_FILE;
+  data.pFile = &file;
+  data.dwStateAction = WTD_STATEACTION_VERIFY;
+  data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
+  GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+  const LONG result = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  data.dwStateAction = WTD_STATEACTION_CLOSE;
+  ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  if (result == ERROR_SUCCESS) return "";
+  switch (static_cast<unsigned long>(result)) {
+    case static_cast<unsigned long>(TRUST_E_NOSIGNATURE): return "The file is not signed.";
+    case static_cast<unsigned long>(TRUST_E_BAD_DIGEST): return "The file was changed after it was signed.";
+    case static_cast<unsigned long>(CERT_E_UNTRUSTEDROOT): return "The signature's certificate is not trusted.";
+    case static_cast<unsigned long>(CERT_E_EXPIRED): return "The signature's certificate has expired.";
+    default: break;
+  }
+  char text[64];
+  wsprintfA(text, "The signature was not accepted (0x%08lX).", static_cast<unsigned long>(result));
+  return text;
+}
+
+}  // namespace vandrel
