@@ -49,6 +49,8 @@ TForm10::TForm10(Environment environment)
       PopupMenuLanguage(AddMessageCaptions()),
       env_(std::move(environment)) {
   if (env_.mirrors.empty()) env_.mirrors = {std::string(kFirstMirror), std::string(kSecondMirror)};
+  if (env_.http) http_ = env_.http;
+  if (env_.registry) registry_ = env_.registry;
   CheckBoxQuickUpdate.SetChecked(true);
   CheckBoxAutoCheck.SetChecked(true);
   SetDefaultButton(&ButtonDownload);

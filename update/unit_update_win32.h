@@ -34,6 +34,10 @@ class TForm10 final : public ui::Form {
     bool startup_check = false;                  // the program's own window: checks once at start-up
     int stall_limit_ms = kStallLimitMs;          // a download receiving nothing this long fails
     std::string temp_folder;                     // empty: the user's, as GetTempPathW gives it
+    // Tests ask local servers and keep the registry's proxy as it is;
+    // none: WinHTTP and the user's registry.
+    std::shared_ptr<HttpClient> http;
+    Registry* registry = nullptr;
   };
   explicit TForm10(Environment environment);
   ~TForm10() override;
@@ -76,10 +80,7 @@ class TForm10 final : public ui::Form {
     quick_task_.Wait();
     download_task_.Wait();
   }
-  // Tests ask local servers, keep the registry's proxy as it is, record what
-  // is started and answer the prompt.
-  void set_http(std::shared_ptr<HttpClient> http) { http_ = http ? std::move(http) : std::make_shared<Win32HttpClient>(); }
-  void set_registry(Registry* registry) { registry_ = registry ? registry : &own_registry_; }
+  // Tests record what is started and answer the prompt.
   void set_processes(Processes* processes) { processes_ = processes ? processes : &own_processes_; }
   // How the program ends: at once (after the portable script started) and
   // normally (after the installer started).

@@ -22,7 +22,16 @@ std::string SignatureProblem(const std::string& path) {
   data.dwStateAction = WTD_STATEACTION_VERIFY;
   data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-  const LONG result = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  LONG result = ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  if (result == ERROR_SUCCESS) {
+    // The signer's chain must end in a trusted root. Windows' verdict says
+    // so already; Wine's accepts any root, so look at the chain itself too.
+    CRYPT_PROVIDER_DATA* provider = ::WTHelperProvDataFromStateData(data.hWVTStateData);
+    CRYPT_PROVIDER_SGNR* signer = provider ? ::WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0) : nullptr;
+    if (signer == nullptr || signer->pChainContext == nullptr ||
+        (signer->pChainContext->TrustStatus.dwErrorStatus & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN)))
+      result = CERT_E_UNTRUSTEDROOT;
+  }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
   if (result == ERROR_SUCCESS) return "";

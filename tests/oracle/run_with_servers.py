@@ -1,11 +1,22 @@
 """Runs a command beside test servers of its own on 127.0.0.1: nginx serving
-a prepared update folder (and redirect chains, error statuses, a slow
-transfer), and a logging forwarding proxy. Tells the command where they are through
-VANDREL_TEST_HTTP (the server's base address) and VANDREL_TEST_PROXY
-(host:port) and VANDREL_TEST_PROXY_LOG (the proxy's log), and stops both
-afterwards. Nothing listens beyond 127.0.0.1.
+prepared update folders (and redirect chains, error statuses, a slow
+transfer), a logging forwarding proxy, and a server that stalls in the middle
+of every package. Tells the command where they are through the environment:
+  VANDREL_TEST_HTTP       nginx's base address
+  VANDREL_TEST_SITE       the folder nginx serves (to compare what was fetched)
+  VANDREL_TEST_PROXY      the proxy's host:port; VANDREL_TEST_PROXY_LOG its log
+  VANDREL_TEST_STALL      the stalling server's base address
+  VANDREL_TEST_CA         a test CA made for this run (DER), when openssl and
+                          osslsigncode are there; signed/ then serves the
+                          installer signed by a publisher of that CA,
+                          tampered/ the same with one byte changed, and
+                          foreign/ one signed under a CA nobody trusts
+and stops them all afterwards. Nothing listens beyond 127.0.0.1.
 
-  run_with_servers.py -- COMMAND [ARGS...]
+  run_with_servers.py [--installer EXE] [--release-zip ZIP] -- COMMAND [ARGS...]
+
+--installer is served as every Vandrel-setup.exe; --release-zip (what
+scripts/release made) as the portable package, when it exists.
 """
 import os
 import shutil
@@ -88,13 +99,118 @@ class LoggingProxy:
         self.server.server_close()
 
 
-def prepare_site(root):
+class StallingServer:
+    """Answers version files at once; of anything else it sends the headers
+    and the first kilobyte of 100000 bytes, then nothing more."""
+
+    def __init__(self):
+        import socketserver
+        import threading
+
+        class Handler(socketserver.BaseRequestHandler):
+            def handle(self):
+                head = b""
+                while b"\r\n\r\n" not in head and len(head) < 65536:
+                    chunk = self.request.recv(4096)
+                    if not chunk:
+                        return
+                    head += chunk
+                target = head.split(b" ", 2)[1]
+                if target.endswith(b"/version.txt"):
+                    self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 8\r\nConnection: close\r\n\r\n9.0.27.1")
+                    return
+                self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + b"s" * 1000)
+                self.request.settimeout(60)
+                try:
+                    while self.request.recv(4096):
+                        pass
+                except OSError:
+                    pass
+
+        class Server(socketserver.ThreadingMixIn, socketserver.TCPServer):
+            daemon_threads = True
+            allow_reuse_address = True
+
+        self.server = Server(("127.0.0.1", 0), Handler)
+        self.port = self.server.server_address[1]
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def stop(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+def make_zip(path, names):
+    import zipfile
+    with zipfile.ZipFile(path, "w") as z:
+        for name in names:
+            info = zipfile.ZipInfo("x")
+            info.filename = name  # as given: zipfile would turn backslashes into slashes
+            z.writestr(info, b"content of " + name.encode())
+
+
+def make_test_ca(work, name="ca"):
+    """A CA for this run and a code-signing publisher under it; None without openssl."""
+    openssl = shutil.which("openssl")
+    if not openssl:
+        return None
+    ca = os.path.join(work, name)
+    os.makedirs(ca)
+    run = lambda *args: subprocess.run([openssl, *args], cwd=ca, check=True, capture_output=True)
+    run("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", "ca.key", "-out", "ca.pem", "-days", "2",
+        "-subj", "/CN=Vandrel Test CA", "-addext", "basicConstraints=critical,CA:TRUE",
+        "-addext", "keyUsage=critical,keyCertSign,cRLSign")
+    run("x509", "-in", "ca.pem", "-outform", "der", "-out", "ca.der")
+    with open(os.path.join(ca, "sign.ext"), "w") as f:
+        f.write("basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature\nextendedKeyUsage=codeSigning\n")
+    run("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "sign.key", "-out", "sign.csr", "-subj",
+        "/CN=Vandrel Test Publisher")
+    run("x509", "-req", "-in", "sign.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial", "-out",
+        "sign.pem", "-days", "2", "-extfile", "sign.ext")
+    return ca
+
+
+def add_signed_installers(root, installer, ca, foreign_ca):
+    """signed/ and tampered/: the installer signed by the test publisher, and
+    the same with one byte of its code changed; foreign/: signed by a
+    publisher under a CA that nobody trusts."""
+    osslsigncode = shutil.which("osslsigncode")
+    if not osslsigncode or not ca or not foreign_ca:
+        return False
+    for name, authority in (("signed", ca), ("foreign", foreign_ca)):
+        os.makedirs(os.path.join(root, name, "Vandrel"))
+        subprocess.run([osslsigncode, "sign", "-certs", os.path.join(authority, "sign.pem"), "-key",
+                        os.path.join(authority, "sign.key"), "-h", "sha256", "-in", installer, "-out",
+                        os.path.join(root, name, "Vandrel", "Vandrel-setup.exe")], check=True, capture_output=True)
+    signed = os.path.join(root, "signed", "Vandrel", "Vandrel-setup.exe")
+    with open(signed, "rb") as f:
+        data = bytearray(f.read())
+    data[len(data) // 4] ^= 0xFF  # inside the image, before the signature
+    os.makedirs(os.path.join(root, "tampered", "Vandrel"))
+    with open(os.path.join(root, "tampered", "Vandrel", "Vandrel-setup.exe"), "wb") as f:
+        f.write(data)
+    for name in ("signed", "tampered", "foreign"):
+        with open(os.path.join(root, name, "Vandrel", "version.txt"), "wb") as f:
+            f.write(b"9.0.27.1")
+    return True
+
+
+def prepare_site(root, installer=None, release_zip=None):
     folder = os.path.join(root, "download", "Vandrel")
     os.makedirs(folder)
     with open(os.path.join(folder, "version.txt"), "wb") as f:
         f.write(b" 9.0.27.1\r\n")
-    with open(os.path.join(folder, "Vandrel.zip"), "wb") as f:
-        f.write(bytes(range(256)) * 400)  # 102400 bytes
+    if release_zip and os.path.exists(release_zip):
+        shutil.copyfile(release_zip, os.path.join(folder, "Vandrel.zip"))
+    else:
+        make_zip(os.path.join(folder, "Vandrel.zip"), ["Vandrel.exe", "Language/", "Language/English.ini"])
+    if installer:
+        shutil.copyfile(installer, os.path.join(folder, "Vandrel-setup.exe"))
+    # An archive that would write outside the program folder.
+    os.makedirs(os.path.join(root, "bad", "Vandrel"))
+    with open(os.path.join(root, "bad", "Vandrel", "version.txt"), "wb") as f:
+        f.write(b"9.0.27.1")
+    make_zip(os.path.join(root, "bad", "Vandrel", "Vandrel.zip"), ["Vandrel.exe", "..\\evil.txt"])
     for name, version in (("same", b"9.0.26.320\n"), ("older", b"9.0.25")):
         os.makedirs(os.path.join(root, name, "Vandrel"))
         with open(os.path.join(root, name, "Vandrel", "version.txt"), "wb") as f:
@@ -129,7 +245,7 @@ http {{
     location = /chain/0 {{ default_type text/plain; return 200 "9.0.27.1"; }}
 {chain}
     location = /error/Vandrel/version.txt {{ return 500; }}
-    location /slow/ {{ alias {root}/download/; limit_rate 20k; }}
+    location /slow/ {{ alias {root}/download/; limit_rate 200k; }}
   }}
 }}
 """
@@ -139,7 +255,9 @@ def main():
     if "--" not in sys.argv:
         print(__doc__)
         return 2
+    options = sys.argv[1:sys.argv.index("--")]
     command = sys.argv[sys.argv.index("--") + 1:]
+    option = lambda name: options[options.index(name) + 1] if name in options else None
     nginx = shutil.which("nginx") or "/usr/sbin/nginx"
     if not os.path.exists(nginx):
         print("nginx missing: skipped (scripts/bootstrap installs it)")
@@ -147,11 +265,14 @@ def main():
     work = tempfile.mkdtemp(prefix="vandrel-servers-")
     os.chmod(work, 0o755)  # nginx's workers may run as another user
     servers = []
-    proxy = None
+    proxy = stalling = None
     try:
         root = os.path.join(work, "site")
         os.makedirs(os.path.join(work, "tmp"))
-        prepare_site(root)
+        installer = option("--installer")
+        prepare_site(root, installer, option("--release-zip"))
+        ca = make_test_ca(work)
+        signed = installer and add_signed_installers(root, installer, ca, make_test_ca(work, "foreign-ca"))
         port = free_port()
         with open(os.path.join(work, "nginx.conf"), "w") as f:
             f.write(nginx_config(work, root, port))
@@ -163,12 +284,18 @@ def main():
         if not wait_for(port) or not wait_for(proxy_port):
             print("the test servers did not start")
             return 1
-        env = dict(os.environ, VANDREL_TEST_HTTP=f"http://127.0.0.1:{port}/",
-                   VANDREL_TEST_PROXY=f"127.0.0.1:{proxy_port}", VANDREL_TEST_PROXY_LOG=proxy_log)
+        stalling = StallingServer()
+        env = dict(os.environ, VANDREL_TEST_HTTP=f"http://127.0.0.1:{port}/", VANDREL_TEST_SITE=root,
+                   VANDREL_TEST_PROXY=f"127.0.0.1:{proxy_port}", VANDREL_TEST_PROXY_LOG=proxy_log,
+                   VANDREL_TEST_STALL=f"http://127.0.0.1:{stalling.port}/")
+        if signed:
+            env["VANDREL_TEST_CA"] = os.path.join(ca, "ca.der")
         return subprocess.run(command, env=env, timeout=900).returncode
     finally:
         if proxy:
             proxy.stop()
+        if stalling:
+            stalling.stop()
         for s in servers:
             s.terminate()
             try:

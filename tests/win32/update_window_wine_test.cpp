@@ -1,41 +1,128 @@
-// The update window's check against nginx on 127.0.0.1 (started by
-// tests/oracle/run_with_servers.py): what it shows for a newer, the same, an
-// older version and for no answer.
+// The update window against nginx and a stalling server on 127.0.0.1
+// (started by tests/oracle/run_with_servers.py): what the check shows for a
+// newer, the same, an older version and for no answer; the start-up check and
+// its prompt; downloads, cancelling, stalls, refused archives and installers,
+// and what is started afterwards.
 #include <windows.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
+#include "common/ini_store.h"
+#include "platform/win32/win32_ansi_codec.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/wide.h"
 #include "tests/fakes/fake_system.h"
+#include "tests/win32/win32_test_support.h"
 #include "update/unit_update_win32.h"
 
 namespace vandrel {
 namespace {
 
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+// A file of the host as this Windows program sees it (Wine maps / to Z:).
+std::string HostFile(const std::string& host_path) {
+  std::string path = "Z:" + host_path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::optional<std::string> ReadAll(const std::string& path) {
+  Win32FileSystem fs;
+  if (!fs.FileExists(path)) return std::nullopt;
+  const auto bytes = fs.ReadFile(path);
+  if (!bytes) return std::nullopt;
+  return std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+}
+
+// Lets the window's messages run until `done` holds; false after 20 s.
+template <typename Done>
+bool PumpUntil(Done done) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    ui::ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
 class UpdateWindowWineTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ui::InitializeUi(::GetModuleHandleW(nullptr)); }
   void SetUp() override {
-    const char* b = std::getenv("VANDREL_TEST_HTTP");
-    if (b == nullptr) GTEST_SKIP() << "no test servers (tests/oracle/run_with_servers.py starts them)";
-    base = b;
+    base = Env("VANDREL_TEST_HTTP");
+    if (base.empty()) GTEST_SKIP() << "no test servers (tests/oracle/run_with_servers.py starts them)";
+    program = folder.path() + "\\Program";
+    temp = folder.path() + "\\Temp";
+    ::CreateDirectoryW(Widen(program).c_str(), nullptr);
+    ::CreateDirectoryW(Widen(temp).c_str(), nullptr);
+  }
+  TForm10::Environment Environment(std::vector<std::string> mirrors, bool portable) {
+    return {.local_version = "9.0.26.320",
+            .portable_mode = portable,
+            .settings_path = [this] { return folder.File("Option.ini"); },
+            .mirrors = std::move(mirrors),
+            .exe_path = program + "\\Vandrel.exe",
+            .stall_limit_ms = 1500,
+            .temp_folder = temp,
+            .registry = &registry};  // no proxy, whatever the prefix says
+  }
+  // A window that records what it starts and how the program would end.
+  std::unique_ptr<TForm10> Window(TForm10::Environment environment) {
+    auto form = std::make_unique<TForm10>(std::move(environment));
+    form->set_processes(&processes);
+    form->set_ending([this] { ended.push_back("at once"); }, [this] { ended.push_back("normally"); });
+    return form;
   }
   // The window's check with these mirrors, run to its end.
   std::unique_ptr<TForm10> Check(std::vector<std::string> mirrors, bool portable = false) {
-    auto form = std::make_unique<TForm10>(TForm10::Environment{.local_version = "9.0.26.320",
-                                                               .portable_mode = portable,
-                                                               .mirrors = std::move(mirrors)});
-    form->set_registry(&registry);  // no proxy, whatever the prefix says
+    auto form = Window(Environment(std::move(mirrors), portable));
     form->FormShow();
     EXPECT_FALSE(form->ButtonDownload.Enabled()) << "no download while the check runs";
     form->WaitForCheck();
     ui::ProcessMessages();
     return form;
   }
+  // Presses the download button and waits for the transfer to end.
+  static void Download(TForm10& form) {
+    form.ButtonDownloadClick();
+    EXPECT_TRUE(form.downloading());
+    EXPECT_EQ(form.ButtonDownload.Text(), "Отмена");
+    EXPECT_FALSE(form.ButtonClose.Enabled());
+    form.WaitForDownload();
+    ui::ProcessMessages();
+  }
+  static void ExpectIdle(TForm10& form, const std::string& status) {
+    EXPECT_FALSE(form.downloading());
+    EXPECT_EQ(form.LabelUpDate.Text(), status);
+    EXPECT_EQ(form.ButtonDownload.Text(), "Скачать");
+    EXPECT_TRUE(form.ButtonClose.Enabled());
+    EXPECT_TRUE(form.GroupBoxOption.Enabled());
+    EXPECT_FALSE(form.ProgressBarUpdate.Visible());
+  }
+  std::string Served(const std::string& relative) {
+    return ReadAll(HostFile(Env("VANDREL_TEST_SITE") + "/" + relative)).value_or("<not served>");
+  }
+
   std::string base;
+  testing::TempFolder folder;
+  std::string program, temp;
   testing::FakeRegistry registry;
+  testing::FakeProcesses processes;
+  std::vector<std::string> ended;
 };
 
 TEST_F(UpdateWindowWineTest, ANewerVersionIsOfferedAndAnotherIsNot) {
@@ -83,6 +170,243 @@ TEST_F(UpdateWindowWineTest, NoMirrorAnsweringShowsTheFailureTexts) {
   EXPECT_EQ(form->check_result(), 0);
   EXPECT_TRUE(form->download_url().empty());
   EXPECT_FALSE(form->ButtonDownload.Enabled());
+}
+
+TEST_F(UpdateWindowWineTest, APortablePackageIsSavedBesideTheProgramAsServed) {
+  auto form = Check({base + "download/"}, true);
+  form->CheckBoxQuickUpdate.SetChecked(false);
+  const std::string zip = program + "\\Vandrel.zip";
+  Download(*form);
+  ExpectIdle(*form, "Файлы обновления загружены!");
+  EXPECT_EQ(ReadAll(zip), Served("download/Vandrel/Vandrel.zip"));
+  EXPECT_TRUE(processes.own_log.empty()) << "nothing is run without Quick";
+  EXPECT_TRUE(ended.empty());
+}
+
+TEST_F(UpdateWindowWineTest, APortableQuickUpdateRunsItsScriptHiddenAndEnds) {
+  auto form = Check({base + "download/"}, true);
+  Download(*form);
+  EXPECT_EQ(ReadAll(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
+  ASSERT_EQ(processes.own_log.size(), 1u);
+  const std::string& run = processes.own_log[0];
+  ASSERT_THAT(run, ::testing::StartsWith("run " + temp + "\\update_"));
+  const std::string script = run.substr(4, run.size() - 5);  // the trailing blank: no parameters
+  const Bytes expected = PortableUpdateScript(program + "\\", "Vandrel.exe", "Vandrel.zip").Content();
+  EXPECT_EQ(ReadAll(script), std::string(reinterpret_cast<const char*>(expected.data()), expected.size()));
+  EXPECT_THAT(ended, ElementsAre("at once"));
+}
+
+TEST_F(UpdateWindowWineTest, AnArchiveThatClimbsOutOfTheProgramFolderIsNeitherSavedNorRun) {
+  auto form = Check({base + "bad/"}, true);
+  ASSERT_TRUE(form->ButtonDownload.Enabled());
+  Download(*form);
+  ExpectIdle(*form, "Файлы обновления не загружены!");
+  EXPECT_FALSE(ReadAll(program + "\\Vandrel.zip"));
+  EXPECT_TRUE(testing::FolderEntries(temp).empty()) << "no script";
+  EXPECT_TRUE(processes.own_log.empty());
+  EXPECT_TRUE(ended.empty());
+}
+
+TEST_F(UpdateWindowWineTest, TheInstallerIsStartedWithTheExactParameters) {
+  {
+    Win32FileSystem fs;
+    Win32AnsiCodec ansi;
+    IniStore ini = IniStore::Open(fs, ansi, folder.File("Option.ini"));
+    ini.WriteString("Language", "Language", "English");
+    ini.Save(fs);
+  }
+  // Quick: the real shell starts the stand-in installer, which records its
+  // command line, and the program is asked to end.
+  auto form = Check({base + "download/"});
+  form->set_processes(nullptr);
+  Download(*form);
+  EXPECT_EQ(form->LabelUpDate.Text(), "Файлы обновления загружены!");
+  EXPECT_THAT(ended, ElementsAre("normally"));
+  const std::string installer = temp + "\\Vandrel-setup.exe";
+  EXPECT_EQ(ReadAll(installer), Served("download/Vandrel/Vandrel-setup.exe"));
+  ASSERT_TRUE(PumpUntil([&] { return ReadAll(installer + ".args").has_value(); })) << "the installer did not start";
+  EXPECT_THAT(*ReadAll(installer + ".args"),
+              ::testing::EndsWith(" /SILENT /CLOSEAPPLICATIONS /SUPPRESSMSGBOXES /LANG=English /MERGETASKS=\"runcmd1\""));
+
+  // Without Quick: no parameters, and the program goes on.
+  auto plain = Check({base + "download/"});
+  plain->CheckBoxQuickUpdate.SetChecked(false);
+  Download(*plain);
+  ExpectIdle(*plain, "Файлы обновления загружены!");
+  EXPECT_THAT(processes.own_log, ElementsAre("open " + installer + " "));
+  EXPECT_THAT(ended, ElementsAre("normally"));
+}
+
+TEST_F(UpdateWindowWineTest, AFailedTransferReturnsTheWindowToIdle) {
+  // The older version has no package on the server (404); Forced allows the try.
+  auto form = Check({base + "older/"});
+  form->CheckBoxForceUpdate.SetChecked(true);
+  form->CheckBoxForceUpdateClick();
+  Download(*form);
+  ExpectIdle(*form, "Файлы обновления не загружены!");
+  // A failed check leaves no address: the same.
+  auto failed = Check({"http://127.0.0.1:1/download/"});
+  failed->CheckBoxForceUpdate.SetChecked(true);
+  failed->CheckBoxForceUpdateClick();
+  Download(*failed);
+  ExpectIdle(*failed, "Файлы обновления не загружены!");
+  EXPECT_TRUE(testing::FolderEntries(temp).empty());
+  EXPECT_TRUE(processes.own_log.empty());
+}
+
+TEST_F(UpdateWindowWineTest, AStalledServerFailsTheDownload) {
+  auto form = Check({Env("VANDREL_TEST_STALL")});
+  ASSERT_TRUE(form->ButtonDownload.Enabled());
+  const auto start = std::chrono::steady_clock::now();
+  Download(*form);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15)) << "the stall limit is 1.5 s here";
+  ExpectIdle(*form, "Файлы обновления не загружены!");
+  EXPECT_TRUE(testing::FolderEntries(temp).empty());
+}
+
+TEST_F(UpdateWindowWineTest, CancelBreaksTheTransferOffAtOnceAndKeepsAnEarlierPackage) {
+  // slow/ sends 200 kB a second: the package takes a while.
+  auto form = Check({base + "slow/"}, true);
+  form->CheckBoxQuickUpdate.SetChecked(false);
+  const std::string zip = program + "\\Vandrel.zip";
+  const std::string earlier = "an earlier package";
+  Win32FileSystem().WriteFileAtomically(zip, std::as_bytes(std::span(earlier.data(), earlier.size())));
+  form->ButtonDownloadClick();
+  ASSERT_TRUE(PumpUntil([&] { return form->ProgressBarUpdate.Position() > 0; })) << "no progress";
+  form->ButtonDownloadClick();
+  ExpectIdle(*form, "Файлы обновления не загружены!");
+  EXPECT_EQ(form->ProgressBarUpdate.Position(), 0);
+  form->WaitForDownload();
+  ui::ProcessMessages();
+  EXPECT_EQ(ReadAll(zip), "an earlier package");
+  EXPECT_EQ(form->LabelUpDate.Text(), "Файлы обновления не загружены!") << "the broken-off transfer changed nothing";
+
+  // A new start right after a cancel runs to its end.
+  form->ButtonDownloadClick();
+  form->ButtonDownloadClick();
+  form->ButtonDownloadClick();
+  form->WaitForDownload();
+  ui::ProcessMessages();
+  ExpectIdle(*form, "Файлы обновления загружены!");
+  EXPECT_EQ(ReadAll(zip), Served("download/Vandrel/Vandrel.zip"));
+}
+
+TEST_F(UpdateWindowWineTest, ClosingTheWindowOrTheProgramDuringATransferNeitherWaitsNorCrashes) {
+  auto form = Check({base + "slow/"}, true);
+  form->CheckBoxQuickUpdate.SetChecked(false);
+  form->ButtonDownloadClick();
+  ASSERT_TRUE(PumpUntil([&] { return form->ProgressBarUpdate.Position() > 0; }));
+  form->Close();  // the close box: the transfer breaks off
+  EXPECT_FALSE(form->downloading());
+  form->ButtonDownloadClick();
+  ASSERT_TRUE(PumpUntil([&] { return form->ProgressBarUpdate.Position() > 0; }));
+  const auto start = std::chrono::steady_clock::now();
+  form.reset();  // the program ends while a transfer runs
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  // What the abandoned worker brings back later reaches no window.
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ui::ProcessMessages();
+  EXPECT_FALSE(ReadAll(program + "\\Vandrel.zip"));
+}
+
+TEST_F(UpdateWindowWineTest, ASignedInstallerStartsOnlyWhenItsSignatureHolds) {
+  if (Env("VANDREL_TEST_CA").empty()) GTEST_SKIP() << "no test CA (openssl and osslsigncode make it)";
+  ASSERT_TRUE(testing::TrustInThisPrefix(HostFile(Env("VANDREL_TEST_CA"))));
+  const std::string installer = temp + "\\Vandrel-setup.exe";
+  const struct {
+    const char* folder;
+    bool started;
+  } cases[] = {{"signed/", true}, {"tampered/", false}, {"foreign/", false}, {"download/", true}};  // download/: unsigned
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    processes.own_log.clear();
+    auto form = Check({base + c.folder});
+    form->CheckBoxQuickUpdate.SetChecked(false);
+    Download(*form);
+    if (c.started) {
+      ExpectIdle(*form, "Файлы обновления загружены!");
+      EXPECT_THAT(processes.own_log, ElementsAre("open " + installer + " "));
+    } else {
+      ExpectIdle(*form, "Файлы обновления не загружены!");
+      EXPECT_TRUE(processes.own_log.empty());
+      EXPECT_FALSE(ReadAll(installer)) << "the refused installer is not left behind";
+    }
+  }
+}
+
+std::function<void()> g_tick;
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_tick) g_tick();
+}
+
+TEST_F(UpdateWindowWineTest, TheStartUpCheckAsksOnceAndAYesDownloadsWithoutAClick) {
+  std::vector<ui::MessageDialogSpec> asked;
+  bool answer = false;
+  const auto start_up = [&] {
+    TForm10::Environment environment = Environment({base + "download/"}, true);
+    environment.startup_check = true;
+    auto form = Window(std::move(environment));
+    form->set_prompt([&](const ui::MessageDialogSpec& spec) {
+      asked.push_back(spec);
+      return answer;
+    });
+    return form;
+  };
+  // "No": nothing else happens.
+  auto form = start_up();
+  form->WaitForStartupCheck();
+  ui::ProcessMessages();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].title, "Vandrel");
+  EXPECT_EQ(asked[0].text, "Доступно обновление 9.0.27.1\r\nХотите обновить приложение сейчас?");
+  EXPECT_THAT(asked[0].buttons, ElementsAre("Да", "Нет"));
+  EXPECT_EQ(asked[0].default_button, 0);
+  EXPECT_FALSE(::IsWindowVisible(form->hwnd()));
+  EXPECT_TRUE(processes.own_log.empty());
+
+  // "Yes": the window opens modally, shows the update and downloads by
+  // itself; a timer of the modal loop watches it and closes it once done.
+  answer = true;
+  form = start_up();
+  std::string status_while_open;
+  bool was_visible = false;
+  g_tick = [&] {
+    if (status_while_open.empty()) status_while_open = form->LabelUpDate.Text();
+    was_visible = was_visible || ::IsWindowVisible(form->hwnd());
+    if (!form->downloading() && !ended.empty()) form->Close();
+  };
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, Tick);
+  form->WaitForStartupCheck();
+  ::KillTimer(nullptr, timer);
+  g_tick = nullptr;
+  EXPECT_TRUE(was_visible);
+  EXPECT_EQ(asked.size(), 2u);
+  EXPECT_EQ(status_while_open, "Доступно обновление 9.0.26.320 ---> 9.0.27.1");
+  EXPECT_THAT(ended, ElementsAre("at once")) << "the portable quick update ran";
+  EXPECT_EQ(ReadAll(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
+}
+
+TEST_F(UpdateWindowWineTest, NoStartUpRequestWhenTheUserTurnedTheCheckOff) {
+  {
+    Win32FileSystem fs;
+    Win32AnsiCodec ansi;
+    IniStore ini = IniStore::Open(fs, ansi, folder.File("Option.ini"));
+    ini.WriteBool("Option", "CheckBoxAutoCheck", false);
+    ini.Save(fs);
+  }
+  TForm10::Environment environment = Environment({base + "download/"}, true);
+  environment.startup_check = true;
+  std::vector<ui::MessageDialogSpec> asked;
+  auto form = Window(std::move(environment));
+  form->set_prompt([&](const ui::MessageDialogSpec& spec) {
+    asked.push_back(spec);
+    return false;
+  });
+  form->WaitForStartupCheck();
+  ui::ProcessMessages();
+  EXPECT_FALSE(form->CheckBoxAutoCheck.Checked());
+  EXPECT_TRUE(form->pending_version().empty()) << "no request was made";
+  EXPECT_TRUE(asked.empty());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "tests/win32/win32_test_support.h"
 
 #include <shellapi.h>
+#include <wincrypt.h>
 
 #include "platform/win32/wide.h"
 
@@ -55,6 +56,22 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
   } while (::FindNextFileW(h, &fd));
   ::FindClose(h);
   return names;
+}
+
+bool TrustInThisPrefix(const std::string& der_file) {
+  HANDLE f = ::CreateFileW(Widen(der_file).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return false;
+  std::vector<BYTE> der(65536);
+  DWORD n = 0;
+  const BOOL read = ::ReadFile(f, der.data(), static_cast<DWORD>(der.size()), &n, nullptr);
+  ::CloseHandle(f);
+  if (!read || n == 0) return false;
+  HCERTSTORE root = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_LOCAL_MACHINE, L"Root");
+  if (root == nullptr) return false;
+  const BOOL added =
+      ::CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), n, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+  ::CertCloseStore(root, 0);
+  return added != FALSE;
 }
 
 }  // namespace vandrel::testing

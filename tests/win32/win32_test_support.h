@@ -23,6 +23,10 @@ class TempFolder {
   std::string path_;
 };
 
+// Adds a certificate (a DER file) to the Root store of this Wine prefix's
+// machine, never the host's; false when it cannot.
+bool TrustInThisPrefix(const std::string& der_file);
+
 std::string SystemFolder();  // C:\windows\system32 (or its redirected view)
 std::vector<std::string> FolderEntries(const std::string& folder);
 
