@@ -6,8 +6,15 @@ of every package. Tells the command where they are through the environment:
   VANDREL_TEST_SITE       the folder nginx serves (to compare what was fetched)
   VANDREL_TEST_PROXY      the proxy's host:port; VANDREL_TEST_PROXY_LOG its log
   VANDREL_TEST_STALL      the stalling server's base address
-  VANDREL_TEST_CA         a test CA made for this run (DER), when openssl and
-                          osslsigncode are there; signed/ then serves the
+  VANDREL_TEST_CA         a test CA made for this run (DER), when openssl is
+                          there, and three https servers with a certificate
+                          for 127.0.0.1 from it: VANDREL_TEST_TLS12 (TLS 1.2
+                          only), VANDREL_TEST_TLS11 and VANDREL_TEST_TLS13;
+                          /tls/ on nginx redirects to the first, and /down/
+                          on each leads back to http;
+                          VANDREL_TEST_TLS13_CONTROL is the status this host
+                          got from the TLS 1.3 server (Wine cannot speak 1.3)
+  VANDREL_TEST_SIGNED     set when osslsigncode is there too: signed/ serves the
                           installer signed by a publisher of that CA,
                           tampered/ the same with one byte changed, and
                           foreign/ one signed under a CA nobody trusts
@@ -206,6 +213,8 @@ def prepare_site(root, installer=None, release_zip=None):
         make_zip(os.path.join(folder, "Vandrel.zip"), ["Vandrel.exe", "Language/", "Language/English.ini"])
     if installer:
         shutil.copyfile(installer, os.path.join(folder, "Vandrel-setup.exe"))
+    with open(os.path.join(folder, "pattern.bin"), "wb") as f:
+        f.write(bytes(range(256)) * 400)  # 102400 bytes
     # An archive that would write outside the program folder.
     os.makedirs(os.path.join(root, "bad", "Vandrel"))
     with open(os.path.join(root, "bad", "Vandrel", "version.txt"), "wb") as f:
@@ -220,7 +229,59 @@ def prepare_site(root, installer=None, release_zip=None):
         f.write(b" \r\n\t")
 
 
-def nginx_config(work, root, port):
+def make_server_certificate(ca):
+    """A certificate for 127.0.0.1 from the test CA: (certificate, key). The
+    address stands as a DNS name too: Wine's name check reads no IP entries."""
+    openssl = shutil.which("openssl")
+    run = lambda *args: subprocess.run([openssl, *args], cwd=ca, check=True, capture_output=True)
+    with open(os.path.join(ca, "server.ext"), "w") as f:
+        f.write("basicConstraints=CA:FALSE\nkeyUsage=critical,digitalSignature,keyEncipherment\n"
+                "extendedKeyUsage=serverAuth\nsubjectAltName=IP:127.0.0.1,DNS:127.0.0.1\n")
+    run("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "server.key", "-out", "server.csr", "-subj", "/CN=127.0.0.1")
+    run("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial", "-out",
+        "server.pem", "-days", "2", "-extfile", "server.ext")
+    return os.path.join(ca, "server.pem"), os.path.join(ca, "server.key")
+
+
+# The TLS servers: a name, the protocols it speaks, and its ciphers.
+TLS_SERVERS = (
+    ("tls12", "TLSv1.2", "HIGH:!aNULL"),
+    # Debian's OpenSSL refuses TLS 1.1 at its default security level.
+    ("tls11", "TLSv1.1", "DEFAULT@SECLEVEL=0"),
+    ("tls13", "TLSv1.3", "HIGH:!aNULL"),
+)
+
+
+def tls_config(root, port, http_port, certificate, key, protocols, ciphers):
+    return f"""
+  server {{
+    listen 127.0.0.1:{port} ssl;
+    ssl_certificate {certificate};
+    ssl_certificate_key {key};
+    ssl_protocols {protocols};
+    ssl_ciphers {ciphers};
+    root {root};
+    location /down/ {{ rewrite ^/down/(.*)$ http://127.0.0.1:{http_port}/download/$1 redirect; }}
+  }}
+"""
+
+
+def host_control(url, ca_file, version):
+    """The status of a GET made from this host with only the given TLS
+    version: shows that a server speaks it (Wine's TLS has no 1.3)."""
+    import ssl
+    import urllib.request
+    context = ssl.create_default_context(cafile=ca_file)
+    context.minimum_version = context.maximum_version = version
+    try:
+        with urllib.request.urlopen(url, context=context, timeout=10) as r:
+            return r.status
+    except Exception as e:  # reported to the test as a failed control
+        print("control request failed:", e)
+        return 0
+
+
+def nginx_config(work, root, port, tls="", tls12_port=None):
     # /chain/N redirects to /chain/N-1; /chain/0 is the version file: a chain
     # of N redirects before the answer.
     chain = "\n".join(
@@ -246,7 +307,9 @@ http {{
 {chain}
     location = /error/Vandrel/version.txt {{ return 500; }}
     location /slow/ {{ alias {root}/download/; limit_rate 200k; }}
+    location /tls/ {{ rewrite ^/tls/(.*)$ https://127.0.0.1:{tls12_port or 9}/download/$1 redirect; }}
   }}
+{tls}
 }}
 """
 
@@ -274,22 +337,36 @@ def main():
         ca = make_test_ca(work)
         signed = installer and add_signed_installers(root, installer, ca, make_test_ca(work, "foreign-ca"))
         port = free_port()
+        tls, tls_ports = "", {}
+        if ca:
+            certificate, key = make_server_certificate(ca)
+            for name, protocols, ciphers in TLS_SERVERS:
+                tls_ports[name] = free_port()
+                tls += tls_config(root, tls_ports[name], port, certificate, key, protocols, ciphers)
         with open(os.path.join(work, "nginx.conf"), "w") as f:
-            f.write(nginx_config(work, root, port))
+            f.write(nginx_config(work, root, port, tls, tls_ports.get("tls12")))
         servers.append(subprocess.Popen([nginx, "-c", os.path.join(work, "nginx.conf"), "-p", work],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         proxy_log = os.path.join(work, "proxy.log")
         proxy = LoggingProxy(proxy_log)
         proxy_port = proxy.port
-        if not wait_for(port) or not wait_for(proxy_port):
+        if not all(wait_for(p) for p in [port, proxy_port, *tls_ports.values()]):
             print("the test servers did not start")
             return 1
         stalling = StallingServer()
         env = dict(os.environ, VANDREL_TEST_HTTP=f"http://127.0.0.1:{port}/", VANDREL_TEST_SITE=root,
                    VANDREL_TEST_PROXY=f"127.0.0.1:{proxy_port}", VANDREL_TEST_PROXY_LOG=proxy_log,
                    VANDREL_TEST_STALL=f"http://127.0.0.1:{stalling.port}/")
-        if signed:
+        if ca:
             env["VANDREL_TEST_CA"] = os.path.join(ca, "ca.der")
+            for name, tls_port in tls_ports.items():
+                env["VANDREL_TEST_" + name.upper()] = f"https://127.0.0.1:{tls_port}/"
+            import ssl
+            env["VANDREL_TEST_TLS13_CONTROL"] = str(host_control(
+                f"https://127.0.0.1:{tls_ports['tls13']}/download/Vandrel/version.txt", os.path.join(ca, "ca.pem"),
+                ssl.TLSVersion.TLSv1_3))
+        if signed:
+            env["VANDREL_TEST_SIGNED"] = "1"
         return subprocess.run(command, env=env, timeout=900).returncode
     finally:
         if proxy:

@@ -1,6 +1,7 @@
 // The update's HTTP client against real servers on 127.0.0.1 (nginx and a
 // logging proxy, started by tests/oracle/run_with_servers.py for this run only).
 #include <windows.h>
+#include <winhttp.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,7 +9,9 @@
 #include <cstdlib>
 
 #include "platform/error.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32_http_client.h"
+#include "tests/win32/win32_test_support.h"
 #include "update/update_check.h"
 
 namespace vandrel {
@@ -76,14 +79,14 @@ struct Collect final : HttpTransferObserver {
 
 TEST_F(HttpWineTest, ADownloadArrivesWholeOrIsBrokenOff) {
   Collect whole;
-  http.Download(base + "download/Vandrel/Vandrel.zip", {}, whole);
+  http.Download(base + "download/Vandrel/pattern.bin", {}, whole);
   EXPECT_EQ(whole.total, 102400);
   ASSERT_EQ(whole.body.size(), 102400u);
   EXPECT_EQ(static_cast<unsigned char>(whole.body[257]), 1u);
   // Broken off by the observer (the user's Cancel) in a slow transfer.
   Collect cut;
   cut.stop_after = 2;
-  EXPECT_THROW(http.Download(base + "slow/Vandrel/Vandrel.zip", {}, cut), Error);
+  EXPECT_THROW(http.Download(base + "slow/Vandrel/pattern.bin", {}, cut), Error);
   EXPECT_EQ(cut.pieces, 2);
   EXPECT_LT(cut.body.size(), 102400u);
 }
@@ -117,5 +120,64 @@ TEST_F(HttpWineTest, ANamedProxyCarriesTheRequests) {
   EXPECT_EQ(log.find("?direct"), std::string::npos);
 }
 
+// A control request that allows the given TLS versions, to show a server
+// really speaks its protocol: the status, or 0 when the request failed.
+int StatusWithProtocols(const std::string& url, DWORD protocols) {
+  const std::wstring wide = Widen(url);
+  URL_COMPONENTS parts{sizeof parts};
+  parts.dwHostNameLength = parts.dwUrlPathLength = static_cast<DWORD>(-1);
+  if (!::WinHttpCrackUrl(wide.c_str(), 0, 0, &parts)) return 0;
+  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength), path(parts.lpszUrlPath, parts.dwUrlPathLength);
+  HINTERNET session = ::WinHttpOpen(L"control", WINHTTP_ACCESS_TYPE_NO_PROXY, nullptr, nullptr, 0);
+  ::WinHttpSetOption(session, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
+  HINTERNET connection = ::WinHttpConnect(session, host.c_str(), parts.nPort, 0);
+  HINTERNET request = ::WinHttpOpenRequest(connection, L"GET", path.c_str(), nullptr, nullptr, nullptr, WINHTTP_FLAG_SECURE);
+  DWORD status = 0, size = sizeof status;
+  if (!::WinHttpSendRequest(request, nullptr, 0, nullptr, 0, 0, 0) || !::WinHttpReceiveResponse(request, nullptr) ||
+      !::WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, nullptr, &status, &size,
+                             nullptr))
+    status = 0;
+  for (HINTERNET h : {request, connection, session}) ::WinHttpCloseHandle(h);
+  return static_cast<int>(status);
+}
+
+class HttpsWineTest : public HttpWineTest {
+ protected:
+  void SetUp() override {
+    HttpWineTest::SetUp();
+    if (IsSkipped()) return;
+    if (Env("VANDREL_TEST_CA").empty()) GTEST_SKIP() << "no test CA (openssl makes it)";
+    std::string ca = "Z:" + Env("VANDREL_TEST_CA");
+    for (char& c : ca)
+      if (c == '/') c = '\\';
+    ASSERT_TRUE(testing::TrustInThisPrefix(ca));
+    tls12 = Env("VANDREL_TEST_TLS12");
+  }
+  std::string tls12;
+};
+
+TEST_F(HttpsWineTest, TlsTwelveWithACertificateFromATrustedAuthorityWorks) {
+  const auto found = FindUpdateSource(http, {tls12 + "download/"}, false, std::nullopt);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->version, "9.0.27.1");
+  EXPECT_EQ(found->package_url, tls12 + "download/Vandrel/Vandrel-setup.exe");
+  // A plain mirror may send the client on to https…
+  EXPECT_EQ(http.Get(base + "tls/Vandrel/version.txt", check).body, " 9.0.27.1\r\n");
+  // …but never from https back down to http.
+  EXPECT_THROW(http.Get(tls12 + "down/Vandrel/version.txt", check), Error);
+}
+
+TEST_F(HttpsWineTest, ServersWithoutTlsTwelveAreRefused) {
+  // TLS 1.1 only: a control request that allows 1.1 gets through.
+  const std::string tls11 = Env("VANDREL_TEST_TLS11") + "download/Vandrel/version.txt";
+  EXPECT_EQ(StatusWithProtocols(tls11, WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_1), 200) << "control";
+  EXPECT_THROW(http.Get(tls11, check), Error);
+  EXPECT_EQ(StatusWithProtocols(tls11, WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2), 0) << "the control's own refusal";
+  // TLS 1.3 only: Wine's TLS has no 1.3, so the control ran on the host.
+  EXPECT_EQ(Env("VANDREL_TEST_TLS13_CONTROL"), "200") << "control";
+  EXPECT_THROW(http.Get(Env("VANDREL_TEST_TLS13") + "download/Vandrel/version.txt", check), Error);
+}
+
 }  // namespace
 }  // namespace vandrel
+

@@ -310,7 +310,7 @@ TEST_F(UpdateWindowWineTest, ClosingTheWindowOrTheProgramDuringATransferNeitherW
 }
 
 TEST_F(UpdateWindowWineTest, ASignedInstallerStartsOnlyWhenItsSignatureHolds) {
-  if (Env("VANDREL_TEST_CA").empty()) GTEST_SKIP() << "no test CA (openssl and osslsigncode make it)";
+  if (Env("VANDREL_TEST_SIGNED").empty()) GTEST_SKIP() << "no signed installers (openssl and osslsigncode make them)";
   ASSERT_TRUE(testing::TrustInThisPrefix(HostFile(Env("VANDREL_TEST_CA"))));
   const std::string installer = temp + "\\Vandrel-setup.exe";
   const struct {
