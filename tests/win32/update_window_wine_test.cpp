@@ -386,6 +386,38 @@ TEST_F(UpdateWindowWineTest, TheStartUpCheckAsksOnceAndAYesDownloadsWithoutAClic
   EXPECT_EQ(ReadAll(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
 }
 
+TEST_F(UpdateWindowWineTest, AYesWhileTheWindowIsOpenDownloadsInThatWindow) {
+  TForm10::Environment environment = Environment({base + "download/"}, true);
+  environment.startup_check = true;
+  auto form = Window(std::move(environment));
+  int asked = 0;
+  form->set_prompt([&](const ui::MessageDialogSpec&) {
+    ++asked;
+    return true;
+  });
+  form->CheckBoxQuickUpdate.SetChecked(false);
+  form->Show();  // the user opened the window before the start-up check ended
+  // Should the window be shown modally a second time, this ends that loop.
+  int modal_loops_closed = 0;
+  g_tick = [&] {
+    if (!form->downloading()) {
+      ++modal_loops_closed;
+      form->Close();
+    }
+  };
+  const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, Tick);
+  form->WaitForStartupCheck();
+  ::KillTimer(nullptr, timer);
+  g_tick = nullptr;
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(modal_loops_closed, 0) << "the open window was not shown again";
+  form->WaitForDownload();
+  form->WaitForCheck();
+  ui::ProcessMessages();
+  ExpectIdle(*form, "Файлы обновления загружены!");
+  EXPECT_EQ(ReadAll(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
+}
+
 TEST_F(UpdateWindowWineTest, NoStartUpRequestWhenTheUserTurnedTheCheckOff) {
   {
     Win32FileSystem fs;
