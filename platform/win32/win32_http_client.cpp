@@ -72,6 +72,13 @@ void Open(OpenRequest& r, const std::string& url, const HttpRequestOptions& opti
   DWORD redirects = 15;
   if (!::WinHttpSetOption(r.request.get(), WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS, &redirects, sizeof redirects))
     Fail(url);
+  // The wait for the answer's headers has a time-out of its own: without
+  // it, a server that takes the request and says nothing holds the client
+  // for as long as it likes.
+  if (options.read_timeout_ms > 0) {
+    DWORD wait = static_cast<DWORD>(options.read_timeout_ms);
+    if (!::WinHttpSetOption(r.request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof wait)) Fail(url);
+  }
   const wchar_t headers[] =
       L"Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
       L"Authorization: Basic Og==\r\n";

@@ -83,7 +83,10 @@ class LoggingProxy:
                     self.request.sendall(b"HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n")
                     return
                 upstream = socket.create_connection(("127.0.0.1", int(port or 80)), timeout=30)
-                fixed = [f"{method} {target} {version}"] + [l for l in lines[1:] if not l.lower().startswith("proxy-")]
+                # One request a connection: the client cannot reuse it.
+                fixed = [f"{method} {target} {version}"] + [
+                    l for l in lines[1:]
+                    if not l.lower().startswith(("proxy-", "connection:", "keep-alive:"))] + ["Connection: close"]
                 upstream.sendall(("\r\n".join(fixed) + "\r\n\r\n").encode("latin-1") + rest)
                 while True:
                     data = upstream.recv(65536)
@@ -108,7 +111,9 @@ class LoggingProxy:
 
 class StallingServer:
     """Answers version files at once; of anything else it sends the headers
-    and the first kilobyte of 100000 bytes, then nothing more."""
+    and the first kilobyte of 100000 bytes, then nothing more. Under
+    /silent-package/ a package gets not even its headers, and under /mute/
+    nothing gets an answer."""
 
     def __init__(self):
         import socketserver
@@ -116,17 +121,22 @@ class StallingServer:
 
         class Handler(socketserver.BaseRequestHandler):
             def handle(self):
+                # Version files on a kept-alive connection, so that the
+                # package may come on the same one.
                 head = b""
-                while b"\r\n\r\n" not in head and len(head) < 65536:
-                    chunk = self.request.recv(4096)
-                    if not chunk:
-                        return
-                    head += chunk
-                target = head.split(b" ", 2)[1]
-                if target.endswith(b"/version.txt"):
-                    self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 8\r\nConnection: close\r\n\r\n9.0.27.1")
-                    return
-                self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + b"s" * 1000)
+                while True:
+                    while b"\r\n\r\n" not in head and len(head) < 65536:
+                        chunk = self.request.recv(4096)
+                        if not chunk:
+                            return
+                        head += chunk
+                    request, _, head = head.partition(b"\r\n\r\n")
+                    target = request.split(b" ", 2)[1]
+                    if target.startswith(b"/mute/") or not target.endswith(b"/version.txt"):
+                        break
+                    self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\n9.0.27.1")
+                if not target.startswith((b"/mute/", b"/silent-package/")):
+                    self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + b"s" * 1000)
                 self.request.settimeout(60)
                 try:
                     while self.request.recv(4096):

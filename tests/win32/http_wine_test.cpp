@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 
 #include "platform/error.h"
@@ -19,15 +20,12 @@ namespace {
 
 using ::testing::HasSubstr;
 
-std::string Env(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? v : "";
-}
+using testing::EnvText;
 
 class HttpWineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    base = Env("VANDREL_TEST_HTTP");
+    base = EnvText("VANDREL_TEST_HTTP");
     if (base.empty()) GTEST_SKIP() << "no test servers (tests/oracle/run_with_servers.py starts them)";
   }
   std::string base;
@@ -43,6 +41,16 @@ TEST_F(HttpWineTest, TheVersionFileComesFromTheFirstMirrorThatHasIt) {
   ASSERT_TRUE(found);
   EXPECT_EQ(found->version, "9.0.27.1");
   EXPECT_EQ(found->package_url, base + "download/Vandrel/Vandrel.zip");
+  // A mirror that takes the request and answers nothing costs the read
+  // time-out, then the next one answers.
+  const auto start = std::chrono::steady_clock::now();
+  const auto after_silence = FindUpdateSource(http, {EnvText("VANDREL_TEST_STALL") + "mute/", base + "download/"}, false,
+                                              std::nullopt);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  ASSERT_TRUE(after_silence);
+  EXPECT_EQ(after_silence->package_url, base + "download/Vandrel/Vandrel-setup.exe");
+  EXPECT_GE(waited, std::chrono::milliseconds(kCheckReadTimeoutMs - 500));
+  EXPECT_LT(waited, std::chrono::milliseconds(kCheckReadTimeoutMs + 5000));
   // Nothing listening: a failure, quickly.
   EXPECT_FALSE(FindUpdateSource(http, {"http://127.0.0.1:1/download/"}, false, std::nullopt));
 }
@@ -92,7 +100,7 @@ TEST_F(HttpWineTest, ADownloadArrivesWholeOrIsBrokenOff) {
 }
 
 TEST_F(HttpWineTest, ANamedProxyCarriesTheRequests) {
-  const std::string proxy = Env("VANDREL_TEST_PROXY");
+  const std::string proxy = EnvText("VANDREL_TEST_PROXY");
   const std::size_t colon = proxy.find(':');
   ASSERT_NE(colon, std::string::npos);
   HttpRequestOptions through = check;
@@ -101,21 +109,7 @@ TEST_F(HttpWineTest, ANamedProxyCarriesTheRequests) {
   EXPECT_EQ(r.body, " 9.0.27.1\r\n");
   // The proxy's log names the request; a direct one is not in it.
   http.Get(base + "download/Vandrel/version.txt?direct", check);
-  std::string log_path = "Z:" + Env("VANDREL_TEST_PROXY_LOG");
-  for (char& c : log_path)
-    if (c == '/') c = '\\';
-  std::string log;
-  for (int attempt = 0; attempt < 50 && log.find("through-proxy") == std::string::npos; ++attempt) {
-    ::Sleep(100);
-    HANDLE f = ::CreateFileA(log_path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
-    if (f == INVALID_HANDLE_VALUE) continue;
-    char buffer[65536];
-    DWORD read = 0;
-    ::ReadFile(f, buffer, sizeof buffer, &read, nullptr);
-    ::CloseHandle(f);
-    log.assign(buffer, read);
-  }
+  const std::string log = testing::TextOnceItHolds(testing::HostFile(EnvText("VANDREL_TEST_PROXY_LOG")), "through-proxy");
   EXPECT_THAT(log, HasSubstr("through-proxy"));
   EXPECT_EQ(log.find("?direct"), std::string::npos);
 }
@@ -146,12 +140,9 @@ class HttpsWineTest : public HttpWineTest {
   void SetUp() override {
     HttpWineTest::SetUp();
     if (IsSkipped()) return;
-    if (Env("VANDREL_TEST_CA").empty()) GTEST_SKIP() << "no test CA (openssl makes it)";
-    std::string ca = "Z:" + Env("VANDREL_TEST_CA");
-    for (char& c : ca)
-      if (c == '/') c = '\\';
-    ASSERT_TRUE(testing::TrustInThisPrefix(ca));
-    tls12 = Env("VANDREL_TEST_TLS12");
+    if (EnvText("VANDREL_TEST_CA").empty()) GTEST_SKIP() << "no test CA (openssl makes it)";
+    ASSERT_TRUE(testing::TrustInThisPrefix(testing::HostFile(EnvText("VANDREL_TEST_CA"))));
+    tls12 = EnvText("VANDREL_TEST_TLS12");
   }
   std::string tls12;
 };
@@ -169,13 +160,13 @@ TEST_F(HttpsWineTest, TlsTwelveWithACertificateFromATrustedAuthorityWorks) {
 
 TEST_F(HttpsWineTest, ServersWithoutTlsTwelveAreRefused) {
   // TLS 1.1 only: a control request that allows 1.1 gets through.
-  const std::string tls11 = Env("VANDREL_TEST_TLS11") + "download/Vandrel/version.txt";
+  const std::string tls11 = EnvText("VANDREL_TEST_TLS11") + "download/Vandrel/version.txt";
   EXPECT_EQ(StatusWithProtocols(tls11, WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_1), 200) << "control";
   EXPECT_THROW(http.Get(tls11, check), Error);
   EXPECT_EQ(StatusWithProtocols(tls11, WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2), 0) << "the control's own refusal";
   // TLS 1.3 only: Wine's TLS has no 1.3, so the control ran on the host.
-  EXPECT_EQ(Env("VANDREL_TEST_TLS13_CONTROL"), "200") << "control";
-  EXPECT_THROW(http.Get(Env("VANDREL_TEST_TLS13") + "download/Vandrel/version.txt", check), Error);
+  EXPECT_EQ(EnvText("VANDREL_TEST_TLS13_CONTROL"), "200") << "control";
+  EXPECT_THROW(http.Get(EnvText("VANDREL_TEST_TLS13") + "download/Vandrel/version.txt", check), Error);
 }
 
 }  // namespace

@@ -26,26 +26,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-std::string Env(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? v : "";
-}
-
-// A file of the host as this Windows program sees it (Wine maps / to Z:).
-std::string HostFile(const std::string& host_path) {
-  std::string path = "Z:" + host_path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-std::optional<std::string> ReadAll(const std::string& path) {
-  Win32FileSystem fs;
-  if (!fs.FileExists(path)) return std::nullopt;
-  const auto bytes = fs.ReadFile(path);
-  if (!bytes) return std::nullopt;
-  return std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-}
+using testing::HostFile;
+std::string Env(const char* name) { return testing::EnvText(name); }
+std::optional<std::string> ReadAll(const std::string& path) { return testing::ReadWholeFile(path); }
 
 // Lets the window's messages run until `done` holds; false after 20 s.
 template <typename Done>
@@ -172,6 +155,72 @@ TEST_F(UpdateWindowWineTest, NoMirrorAnsweringShowsTheFailureTexts) {
   EXPECT_FALSE(form->ButtonDownload.Enabled());
 }
 
+// The user's proxy setting in this prefix's registry, put back afterwards.
+class InternetSettings {
+ public:
+  InternetSettings() {
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0, nullptr,
+                      0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
+    DWORD size = sizeof enable_;
+    had_enable_ = ::RegQueryValueExW(key_, L"ProxyEnable", nullptr, nullptr, reinterpret_cast<BYTE*>(&enable_), &size) ==
+                  ERROR_SUCCESS;
+    wchar_t server[1024] = {};
+    size = sizeof server - sizeof(wchar_t);
+    had_server_ = ::RegQueryValueExW(key_, L"ProxyServer", nullptr, nullptr, reinterpret_cast<BYTE*>(server), &size) ==
+                  ERROR_SUCCESS;
+    server_ = server;
+  }
+  ~InternetSettings() {
+    if (had_enable_) {
+      Set(enable_, server_);
+    } else {
+      ::RegDeleteValueW(key_, L"ProxyEnable");
+    }
+    if (!had_server_) ::RegDeleteValueW(key_, L"ProxyServer");
+    ::RegCloseKey(key_);
+  }
+  void Set(DWORD enable, const std::wstring& server) {
+    ::RegSetValueExW(key_, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enable), sizeof enable);
+    ::RegSetValueExW(key_, L"ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                     static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t)));
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD enable_ = 0;
+  bool had_enable_ = false, had_server_ = false;
+  std::wstring server_;
+};
+
+TEST_F(UpdateWindowWineTest, TheUsersProxyCarriesTheCheckAndTheDownloadWhenEnabled) {
+  InternetSettings settings;
+  settings.Set(1, Widen(Env("VANDREL_TEST_PROXY")));
+  TForm10::Environment environment = Environment({base + "download/"}, true);
+  environment.registry = nullptr;  // the prefix's own registry
+  auto form = Window(std::move(environment));
+  form->FormShow();
+  form->WaitForCheck();
+  ui::ProcessMessages();
+  ASSERT_EQ(form->check_result(), 1);
+  form->CheckBoxQuickUpdate.SetChecked(false);
+  Download(*form);
+  ExpectIdle(*form, "Файлы обновления загружены!");
+  const std::string log = testing::TextOnceItHolds(HostFile(Env("VANDREL_TEST_PROXY_LOG")), "Vandrel.zip");
+  EXPECT_THAT(log, HasSubstr("GET " + base + "download/Vandrel/version.txt"));
+  EXPECT_THAT(log, HasSubstr("GET " + base + "download/Vandrel/Vandrel.zip"));
+
+  // Turned off: straight to the server.
+  settings.Set(0, Widen(Env("VANDREL_TEST_PROXY")));
+  auto direct = Window(Environment({base + "same/"}, true));
+  direct->FormShow();
+  direct->WaitForCheck();
+  ui::ProcessMessages();
+  EXPECT_EQ(direct->LabelUpDate.Text(), "Нет обновления");
+  ::Sleep(300);
+  EXPECT_THAT(testing::ReadWholeFile(HostFile(Env("VANDREL_TEST_PROXY_LOG"))).value_or(""),
+              ::testing::Not(HasSubstr("same/")));
+}
+
 TEST_F(UpdateWindowWineTest, APortablePackageIsSavedBesideTheProgramAsServed) {
   auto form = Check({base + "download/"}, true);
   form->CheckBoxQuickUpdate.SetChecked(false);
@@ -255,13 +304,17 @@ TEST_F(UpdateWindowWineTest, AFailedTransferReturnsTheWindowToIdle) {
 }
 
 TEST_F(UpdateWindowWineTest, AStalledServerFailsTheDownload) {
-  auto form = Check({Env("VANDREL_TEST_STALL")});
-  ASSERT_TRUE(form->ButtonDownload.Enabled());
-  const auto start = std::chrono::steady_clock::now();
-  Download(*form);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15)) << "the stall limit is 1.5 s here";
-  ExpectIdle(*form, "Файлы обновления не загружены!");
-  EXPECT_TRUE(testing::FolderEntries(temp).empty());
+  // Silent in the middle of the package, or before its first header.
+  for (const std::string mirror : {Env("VANDREL_TEST_STALL"), Env("VANDREL_TEST_STALL") + "silent-package/"}) {
+    SCOPED_TRACE(mirror);
+    auto form = Check({mirror});
+    ASSERT_TRUE(form->ButtonDownload.Enabled());
+    const auto start = std::chrono::steady_clock::now();
+    Download(*form);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15)) << "the stall limit is 1.5 s here";
+    ExpectIdle(*form, "Файлы обновления не загружены!");
+    EXPECT_TRUE(testing::FolderEntries(temp).empty());
+  }
 }
 
 TEST_F(UpdateWindowWineTest, CancelBreaksTheTransferOffAtOnceAndKeepsAnEarlierPackage) {

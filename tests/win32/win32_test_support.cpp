@@ -1,6 +1,8 @@
 #include "tests/win32/win32_test_support.h"
 
 #include <shellapi.h>
+
+#include <cstdlib>
 #include <wincrypt.h>
 
 #include "platform/win32/wide.h"
@@ -72,6 +74,42 @@ bool TrustInThisPrefix(const std::string& der_file) {
       ::CertAddEncodedCertificateToStore(root, X509_ASN_ENCODING, der.data(), n, CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
   ::CertCloseStore(root, 0);
   return added != FALSE;
+}
+
+std::string EnvText(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+std::string HostFile(const std::string& host_path) {
+  std::string path = "Z:" + host_path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  HANDLE f = ::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string text;
+  char buffer[65536];
+  DWORD read = 0;
+  bool ok = true;
+  while ((ok = ::ReadFile(f, buffer, sizeof buffer, &read, nullptr) != FALSE) && read > 0) text.append(buffer, read);
+  ::CloseHandle(f);
+  if (!ok) return std::nullopt;
+  return text;
+}
+
+std::string TextOnceItHolds(const std::string& path, const std::string& needle) {
+  std::string text;
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    text = ReadWholeFile(path).value_or("");
+    if (text.find(needle) != std::string::npos) break;
+    ::Sleep(100);
+  }
+  return text;
 }
 
 }  // namespace vandrel::testing

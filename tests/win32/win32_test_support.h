@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,16 @@ class TempFolder {
 // Adds a certificate (a DER file) to the Root store of this Wine prefix's
 // machine, never the host's; false when it cannot.
 bool TrustInThisPrefix(const std::string& der_file);
+
+// An environment variable; empty when unset.
+std::string EnvText(const char* name);
+// A file of the host as this Windows program sees it (Wine maps / to Z:).
+std::string HostFile(const std::string& host_path);
+// A whole file; nullopt when there is none or it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+// The file's text once it holds `needle`, or as it is after 5 s (a server's
+// log is written a moment after the answer).
+std::string TextOnceItHolds(const std::string& path, const std::string& needle);
 
 std::string SystemFolder();  // C:\windows\system32 (or its redirected view)
 std::vector<std::string> FolderEntries(const std::string& folder);
