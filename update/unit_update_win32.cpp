@@ -150,58 +150,52 @@ void TForm10::StartCheck() {
   if (check_task_.Running()) return;  // the last showing's check still runs: its result will do
   GroupBoxOption.SetEnabled(false);
   ButtonDownload.SetEnabled(false);
-  check_task_.Start([this, alive = alive_, http = http_, mirrors = env_.mirrors, portable = env_.portable_mode,
-                     proxy = Proxy()] {
+  AskMirrors(check_task_, [this](const std::optional<UpdateSource>& found) {
+    if (found) {
+      latest_version_ = found->version;
+      download_url_ = found->package_url;
+      check_result_ = CompareVersions(latest_version_, env_.local_version);
+      LabelUpDate.SetText(check_result_ == 1 ? UpdateAvailableText(latest_version_) : MessageCaption("LangNoUpdate"));
+      LabelServerVersion.SetText(latest_version_);
+    } else {
+      LabelUpDate.SetText(MessageCaption("LangFailedCheckUpdates"));
+      LabelServerVersion.SetText(MessageCaption("LangConnectionError"));
+      check_result_ = 0;
+      download_url_.clear();
+      latest_version_.clear();
+    }
+    // A download that began meanwhile (an accepted start-up prompt) keeps its button.
+    if (!CheckBoxForceUpdate.Checked() && !downloading_) {
+      SetDownloadIdle();
+      ButtonDownload.SetEnabled(check_result_ == 1);
+      GroupBoxOption.SetEnabled(true);
+    }
+  });
+}
+
+void TForm10::AskMirrors(ui::BackgroundTask& task, std::function<void(const std::optional<UpdateSource>&)> found_it) {
+  task.Start([this, alive = alive_, http = http_, mirrors = env_.mirrors, portable = env_.portable_mode, proxy = Proxy(),
+              found_it = std::move(found_it)] {
     std::optional<UpdateSource> found;
     try {
       found = FindUpdateSource(*http, mirrors, portable, proxy);
     } catch (...) {
-      // Whatever went wrong: the check failed.
+      // Whatever went wrong: no mirror answered.
     }
-    ui::RunOnUiThread([this, &alive, &found] {
-      if (!*alive) return;
-      ui::RunGuarded(hwnd(), [this, &found] {
-        if (found) {
-          latest_version_ = found->version;
-          download_url_ = found->package_url;
-          check_result_ = CompareVersions(latest_version_, env_.local_version);
-          LabelUpDate.SetText(check_result_ == 1 ? UpdateAvailableText(latest_version_) : MessageCaption("LangNoUpdate"));
-          LabelServerVersion.SetText(latest_version_);
-        } else {
-          LabelUpDate.SetText(MessageCaption("LangFailedCheckUpdates"));
-          LabelServerVersion.SetText(MessageCaption("LangConnectionError"));
-          check_result_ = 0;
-          download_url_.clear();
-          latest_version_.clear();
-        }
-        // A download that began meanwhile (an accepted start-up prompt) keeps its button.
-        if (!CheckBoxForceUpdate.Checked() && !downloading_) {
-          SetDownloadIdle();
-          ButtonDownload.SetEnabled(check_result_ == 1);
-          GroupBoxOption.SetEnabled(true);
-        }
-      });
+    ui::RunOnUiThread([&] {
+      if (*alive) ui::RunGuarded(hwnd(), [&] { found_it(found); });
     });
   });
 }
 
 void TForm10::CheckForUpdatesInBackground() {
-  startup_task_.Start([this, alive = alive_, http = http_, mirrors = env_.mirrors, portable = env_.portable_mode,
-                       proxy = Proxy()] {
-    std::optional<UpdateSource> found;
-    try {
-      found = FindUpdateSource(*http, mirrors, portable, proxy);
-    } catch (...) {
-    }
-    // The prompt waits for the user-interface thread's message loop, so it
-    // comes once the main window is up.
-    ui::RunOnUiThread([this, &alive, &found] {
-      if (!*alive) return;
-      pending_version_ = found ? found->version : "";
-      pending_download_url_ = found ? found->package_url : "";
-      update_available_ = found && CompareVersions(pending_version_, env_.local_version) == 1;
-      ui::RunGuarded(hwnd(), [this] { PromptForUpdate(); });
-    });
+  // The prompt waits for the user-interface thread's message loop, so it
+  // comes once the main window is up.
+  AskMirrors(startup_task_, [this](const std::optional<UpdateSource>& found) {
+    pending_version_ = found ? found->version : "";
+    pending_download_url_ = found ? found->package_url : "";
+    update_available_ = found && CompareVersions(pending_version_, env_.local_version) == 1;
+    PromptForUpdate();
   });
 }
 

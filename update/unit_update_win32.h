@@ -19,6 +19,7 @@
 #include "ui/message_dialog.h"
 #include "ui/taskbar_progress.h"
 #include "ui/ui.h"
+#include "update/update_check.h"
 #include "update/update_install.h"
 
 namespace vandrel {
@@ -112,6 +113,9 @@ class TForm10 final : public ui::Form {
   class ProgressWatcher;
   ui::PopupMenu& AddMessageCaptions();
   void StartCheck();
+  // Asks the mirrors on `task`'s worker; `found_it` gets the answer on the
+  // user-interface thread, unless the window has gone by then.
+  void AskMirrors(ui::BackgroundTask& task, std::function<void(const std::optional<UpdateSource>&)> found_it);
   std::string UpdateAvailableText(const std::string& server_version);
   void StartDownload();
   void CancelDownload();

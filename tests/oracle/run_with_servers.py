@@ -50,6 +50,17 @@ def wait_for(port, seconds=10):
     return False
 
 
+def read_head(sock, head=b""):
+    """Reads until a request's blank line; what came so far, or None when the
+    peer closed first."""
+    while b"\r\n\r\n" not in head and len(head) < 65536:
+        chunk = sock.recv(4096)
+        if not chunk:
+            return None
+        head += chunk
+    return head
+
+
 class LoggingProxy:
     """A forwarding HTTP proxy for 127.0.0.1 only, logging each request line.
     tinyproxy refuses a request whose target is its own address unless the
@@ -64,12 +75,9 @@ class LoggingProxy:
 
         class Handler(socketserver.StreamRequestHandler):
             def handle(self):
-                head = b""
-                while b"\r\n\r\n" not in head and len(head) < 65536:
-                    chunk = self.request.recv(4096)
-                    if not chunk:
-                        return
-                    head += chunk
+                head = read_head(self.request)
+                if head is None:
+                    return
                 header, _, rest = head.partition(b"\r\n\r\n")
                 lines = header.decode("latin-1").split("\r\n")
                 method, target, version = lines[0].split(" ", 2)
@@ -125,11 +133,9 @@ class StallingServer:
                 # package may come on the same one.
                 head = b""
                 while True:
-                    while b"\r\n\r\n" not in head and len(head) < 65536:
-                        chunk = self.request.recv(4096)
-                        if not chunk:
-                            return
-                        head += chunk
+                    head = read_head(self.request, head)
+                    if head is None:
+                        return
                     request, _, head = head.partition(b"\r\n\r\n")
                     target = request.split(b" ", 2)[1]
                     if target.startswith(b"/mute/") or not target.endswith(b"/version.txt"):

@@ -305,7 +305,7 @@ TEST_F(UpdateWindowWineTest, AFailedTransferReturnsTheWindowToIdle) {
 
 TEST_F(UpdateWindowWineTest, AStalledServerFailsTheDownload) {
   // Silent in the middle of the package, or before its first header.
-  for (const std::string mirror : {Env("VANDREL_TEST_STALL"), Env("VANDREL_TEST_STALL") + "silent-package/"}) {
+  for (const std::string& mirror : {Env("VANDREL_TEST_STALL"), Env("VANDREL_TEST_STALL") + "silent-package/"}) {
     SCOPED_TRACE(mirror);
     auto form = Check({mirror});
     ASSERT_TRUE(form->ButtonDownload.Enabled());
