@@ -14,10 +14,12 @@ enum class ComponentKind {
   kButton,
   kSpeedButton,
   kEdit,         // a plain single-line edit box
+  kLabeledEdit,  // an edit box with a caption label attached to it
   kMemo,
   kSpinEdit,
   kCheckBox,
   kComboBox,
+  kCheckListBox,
   kListView,
   kStatusBar,
   kProgressBar,
@@ -43,6 +45,9 @@ class Component {
   // Lists of texts: "Columns" (list-view column captions), "Tabs", "Items".
   virtual std::vector<std::string> GetStrings(std::string_view list) const = 0;
   virtual void SetString(std::string_view list, std::size_t index, const std::string& value) = 0;
+  // The caption label of a labelled edit box, a component of its own name;
+  // nullptr for every other kind.
+  virtual Component* AttachedLabel() { return nullptr; }
 };
 
 // A window: itself a component, and the owner of components in creation order.
