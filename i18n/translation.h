@@ -26,7 +26,8 @@ struct TranslationContext {
   std::function<void()> process_messages;
 };
 
-// "<program folder>Language\<language>.ini".
+// "<program folder>Language\<language>.ini"; a language given with ".ini"
+// names the same file.
 std::string LanguageFilePath(std::string_view program_folder, std::string_view language);
 // "<the folder above the program folder>\<title>.log": beside the program's folder.
 std::string MissingKeyLogPath(std::string_view program_folder, std::string_view application_title);

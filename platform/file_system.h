@@ -95,6 +95,9 @@ class FileSystem {
 
   // True for an existing file (not a folder); links are followed.
   virtual bool FileExists(const std::string& path) = 0;
+  // True when the existing file can be opened for writing with no sharing
+  // (not read-only, not held open by another program, the user may write it).
+  virtual bool IsFileWritable(const std::string& path) = 0;
 
   // The whole file; nullopt when there is no such file. Throws Error when the
   // file exists but cannot be read.

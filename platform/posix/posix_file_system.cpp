@@ -128,6 +128,13 @@ std::string PosixFileSystem::FullPath(const std::string& path) {
   return text;
 }
 
+bool PosixFileSystem::IsFileWritable(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
 bool PosixFileSystem::FileExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);

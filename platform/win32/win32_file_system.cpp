@@ -130,6 +130,12 @@ std::string Win32FileSystem::FullPath(const std::string& path) {
   return Narrow(full);
 }
 
+bool Win32FileSystem::IsFileWritable(const std::string& path) {
+  UniqueHandle h(::CreateFileW(ToWinPath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+  return h.valid();
+}
+
 bool Win32FileSystem::FileExists(const std::string& path) {
   // GetFileAttributesW looks at a link itself; opening it follows the link.
   const std::wstring w = ToWinPath(path);

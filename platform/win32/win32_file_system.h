@@ -11,6 +11,7 @@ class Win32FileSystem final : public FileSystem {
   std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool FileExists(const std::string& path) override;
+  bool IsFileWritable(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
   bool CreateFolders(const std::string& path) override;
   void CopyFileOver(const std::string& source, const std::string& target) override;

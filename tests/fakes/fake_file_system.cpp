@@ -78,6 +78,10 @@ bool FakeFileSystem::SetAttributes(const std::string& path, std::uint32_t bits) 
 
 bool FakeFileSystem::FileExists(const std::string& path) { return files.count(path) != 0; }
 
+bool FakeFileSystem::IsFileWritable(const std::string& path) {
+  return files.count(path) != 0 && read_only.count(path) == 0 && fail_writes.count(path) == 0;
+}
+
 bool FakeFileSystem::FolderExists(const std::string& path) {
   std::string p = path;
   if (p.size() > 3 && p.back() == '\\') p.pop_back();

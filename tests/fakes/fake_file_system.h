@@ -34,6 +34,7 @@ class FakeFileSystem final : public FileSystem {
   std::optional<std::uint32_t> GetAttributes(const std::string& path) override;
   bool SetAttributes(const std::string& path, std::uint32_t attributes) override;
   bool FileExists(const std::string& path) override;
+  bool IsFileWritable(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
   bool CreateFolders(const std::string& path) override;
   std::set<std::string, NoCaseLess> uncreatable;  // CreateFolders fails for these and below
