@@ -79,8 +79,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   form1.set_about_window(&form8);
   form1.set_update_window(&form10);
 
-  // The language files are cleaned up and applied here once the language
-  // engine exists; the windows keep their design-time texts until then.
+  // With every window made: the language files are cleaned up against them,
+  // the menu is built and the chosen language applied, so that even the
+  // refusal below speaks it.
+  form1.CleanTranslationsLikeGlobload();
+  form1.LoadLanguage();
+  form1.globload();
   form1.FormShow();
 
   if (!IsWindows10Or11()) {

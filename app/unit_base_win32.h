@@ -72,6 +72,14 @@ class TForm1 final : public ui::Form {
   // The folder list's menu at a screen point.
   void ShowFileListMenu(POINT at);
 
+  // Languages: the files beside the program, the menu "Язык", the choice.
+  void CleanTranslationsLikeGlobload();
+  void LoadLanguage();
+  void LanguageItemClick(ui::MenuItem& item);
+  void globload();
+  std::string SelectedLanguage;  // as last read from or written to the settings
+  std::string ItemLanguage;      // of the menu item being built or clicked
+
   // Settings (Option.ini) and the folder context-menu entry.
   std::string PortablePath();
   void LoadNastr();

@@ -26,6 +26,8 @@ class Desktop {
   virtual LocalTime Now() = 0;
   // The running program's full path.
   virtual std::string ExecutablePath() = 0;
+  // True when `a` sorts before `b` by the user's locale, without regard to case.
+  virtual bool LessInUserLocale(const std::string& a, const std::string& b) = 0;
   // Sets a file's last-write time to a local time, in the two-second steps
   // of a DOS date and time; false when the file cannot be changed.
   virtual bool SetWriteTime(const std::string& path, const LocalTime& time) = 0;

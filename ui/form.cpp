@@ -179,10 +179,13 @@ MenuItem& Form::AddMenuItem(const MenuSpec& spec) {
   } else {
     static_cast<MenuItem*>(spec.parent)->items.push_back(&ref);
   }
-  menu_commands_[ref.command] = &ref;
+  RegisterMenuCommand(ref);
   Adopt(std::move(item), Spec{.name = spec.name});
   return ref;
 }
+
+void Form::RegisterMenuCommand(MenuItem& item) { menu_commands_[item.command] = &item; }
+void Form::UnregisterMenuCommand(UINT command) { menu_commands_.erase(command); }
 
 void Form::MenuCommand(UINT command) {
   const auto it = menu_commands_.find(command);

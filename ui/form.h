@@ -56,6 +56,9 @@ class Form : public ComponentOwner {
   }
   PopupMenu& AddPopupMenu(const std::string& name, bool right_aligned = false);
   MenuItem& AddMenuItem(const MenuSpec& spec);
+  // Clicks on an item the window does not own reach it through these.
+  void RegisterMenuCommand(MenuItem& item);
+  void UnregisterMenuCommand(UINT command);
 
   HWND hwnd() const { return hwnd_; }
   const Options& options() const { return options_; }

@@ -52,13 +52,12 @@ MenuItem::MenuItem(Form& form, const MenuSpec& spec, HMENU owner)
       shortcut(spec.shortcut),
       owner_menu(owner),
       command(static_cast<UINT>(id_)),
-      glyph_resource_(spec.glyph) {
+      glyph_resource_(spec.glyph),
+      plain_caption_(spec.plain_caption) {
   if (type == Type::kSeparator) {
     ::AppendMenuW(owner_menu, MF_SEPARATOR, command, nullptr);
   } else {
-    std::wstring text = Widen(spec.caption);
-    if (!shortcut.empty()) text += L"\t" + Widen(shortcut);
-    ::AppendMenuW(owner_menu, MF_STRING, command, text.c_str());
+    ::AppendMenuW(owner_menu, MF_STRING, command, DisplayText(spec.caption).c_str());
   }
   if (type == Type::kRadio) {
     // A radio item shows a dot when checked, whichever of its group it is.
@@ -94,8 +93,7 @@ void MenuItem::SetProperty(std::string_view property, const std::string& value) 
   if (it == props_.end()) return;
   it->second = value;
   if (property != "Caption" || type == Type::kSeparator) return;
-  std::wstring text = Widen(value);
-  if (!shortcut.empty()) text += L"\t" + Widen(shortcut);
+  std::wstring text = DisplayText(value);
   MENUITEMINFOW mi{sizeof mi};
   mi.fMask = MIIM_STRING;
   mi.dwTypeData = text.data();
@@ -131,6 +129,40 @@ std::vector<MenuItem*>* MenuItem::Siblings() {
   if (parent_ == nullptr) return nullptr;
   if (parent_->Kind() == ComponentKind::kPopupMenu) return &static_cast<PopupMenu*>(parent_)->items;
   return &static_cast<MenuItem*>(parent_)->items;
+}
+
+std::wstring MenuItem::DisplayText(const std::string& caption) const {
+  std::wstring text = Widen(caption);
+  if (plain_caption_) {
+    std::wstring doubled;
+    for (wchar_t c : text) {
+      doubled += c;
+      if (c == L'&') doubled += L'&';
+    }
+    text = std::move(doubled);
+  }
+  if (!shortcut.empty()) text += L"\t" + Widen(shortcut);
+  return text;
+}
+
+MenuItem& MenuItem::AddOwnItem(MenuSpec spec) {
+  spec.parent = this;
+  own_items_.push_back(std::make_unique<MenuItem>(form_, spec, Submenu()));
+  MenuItem& item = *own_items_.back();
+  items.push_back(&item);
+  form_.RegisterMenuCommand(item);
+  return item;
+}
+
+void MenuItem::ClearOwnItems() {
+  retired_items_.clear();
+  for (auto& item : own_items_) {
+    ::DeleteMenu(Submenu(), item->command, MF_BYCOMMAND);
+    form_.UnregisterMenuCommand(item->command);
+    std::erase(items, item.get());
+  }
+  retired_items_ = std::move(own_items_);
+  own_items_.clear();
 }
 
 void MenuItem::Click() {

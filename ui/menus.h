@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct MenuSpec {
   const wchar_t* glyph = nullptr;  // a small picture beside the caption, an icon resource
   bool enabled = true;
   bool submenu = false;     // opens a submenu, even an empty one
+  bool plain_caption = false;  // shown exactly as it stands: "&" marks no accelerator
 };
 
 // A menu item (also the caption-only items of PopupMenuLanguage).
@@ -42,6 +44,12 @@ class MenuItem final : public Control {
   HMENU Submenu();
   // Runs on a click from the menu: checks itself as its kind says, then on_click.
   void Click();
+  // Items this item owns itself, in its submenu: they are no components of
+  // the window, so translation and clean-up never see them.
+  MenuItem& AddOwnItem(MenuSpec spec);
+  // Takes them out of the menu. The objects live on until the next clearing,
+  // so the click handler of one of them may rebuild the menu it is in.
+  void ClearOwnItems();
   std::function<void()> on_click;
 
   const Type type;
@@ -55,7 +63,10 @@ class MenuItem final : public Control {
 
  private:
   std::vector<MenuItem*>* Siblings();
+  std::wstring DisplayText(const std::string& caption) const;
   const wchar_t* glyph_resource_ = nullptr;
+  const bool plain_caption_ = false;
+  std::vector<std::unique_ptr<MenuItem>> own_items_, retired_items_;
   HMENU submenu_ = nullptr;
 };
 

@@ -62,6 +62,12 @@ LocalTime Win32Desktop::Now() {
   return LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, Narrow(date)};
 }
 
+bool Win32Desktop::LessInUserLocale(const std::string& a, const std::string& b) {
+  const std::wstring x = Widen(a), y = Widen(b);
+  return ::CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, x.c_str(), static_cast<int>(x.size()), y.c_str(),
+                           static_cast<int>(y.size()), nullptr, nullptr, 0) == CSTR_LESS_THAN;
+}
+
 std::string Win32Desktop::ExecutablePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {

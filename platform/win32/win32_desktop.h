@@ -13,6 +13,7 @@ class Win32Desktop final : public Desktop {
   std::string ResolveShortcut(const std::string& lnk_file) override;
   LocalTime Now() override;
   std::string ExecutablePath() override;
+  bool LessInUserLocale(const std::string& a, const std::string& b) override;
   bool SetWriteTime(const std::string& path, const LocalTime& time) override;
   void Open(const std::string& target) override;
 };
