@@ -1,0 +1,174 @@
+// The shipped language files on the three real windows: complete (no key
+// missing, none removed by the clean-up, no Russian text left), and a switch
+// from the menu "Язык" that applies at once and after a restart.
+#include <windows.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "about/unit_about_win32.h"
+#include "app/unit_base_win32.h"
+#include "common/ini_store.h"
+#include "i18n/languages.h"
+#include "platform/win32/win32_ansi_codec.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/wide.h"
+#include "tests/win32/screenshot.h"
+#include "tests/win32/win32_test_support.h"
+#include "update/unit_update_win32.h"
+
+namespace vandrel {
+namespace {
+
+using ::testing::ElementsAre;
+
+// The shipped files, as the build lays them beside the program.
+std::string ShippedLanguageFolder() {
+  wchar_t self[MAX_PATH] = {};
+  ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::string path = Narrow(self);
+  path = path.substr(0, path.rfind('\\'));              // tests
+  return path.substr(0, path.rfind('\\')) + "\\Language\\";  // the build folder
+}
+
+bool HasCyrillic(const std::string& text) {
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c == 0xD0 || c == 0xD1) return true;  // U+0400..U+047F in UTF-8
+  }
+  return false;
+}
+
+class LanguageGuiTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ui::InitializeUi(::GetModuleHandleW(nullptr)); }
+  void SetUp() override {
+    program = folder.File("Program") + "\\";
+    fs.CreateFolders(program + "Language");
+    fs.CreateFolders(program + "Config");
+    for (const char* name : {"English.ini", "German.ini"}) {
+      const auto shipped = fs.ReadFile(ShippedLanguageFolder() + name);
+      ASSERT_TRUE(shipped) << "not beside the build: " << name;
+      fs.WriteFileAtomically(program + "Language\\" + name, *shipped);
+    }
+    fs.WriteFileAtomically(program + "portable.ini", {});
+  }
+  void TearDown() override { CloseWindows(); }
+  void Choose(const std::string& language) {
+    WriteSelectedLanguage(fs, ansi, program + "Config\\Option.ini", language);
+  }
+  // The program's start: the windows, then the clean-up, the menu, the language.
+  void Start() {
+    CloseWindows();
+    form1 = std::make_unique<TForm1>(std::vector<std::string>{}, "9.0.26.320", true, program + "Vandrel.exe");
+    form8 = std::make_unique<TForm8>([this] { return form1->Caption(); }, "© 2026 Vandrel");
+    form10 = std::make_unique<TForm10>(TForm10::Environment{.local_version = "9.0.26.320",
+                                                            .settings_path = [this] { return form1->PortablePath(); },
+                                                            .mirrors = {"http://127.0.0.1:9/download/"}});
+    form1->CleanTranslationsLikeGlobload();
+    form1->LoadLanguage();
+    form1->globload();
+    form1->FormShow();
+  }
+  void CloseWindows() {
+    form10.reset();
+    form8.reset();
+    form1.reset();
+  }
+  std::vector<std::string> MenuItems() {
+    std::vector<std::string> out;
+    for (ui::MenuItem* item : form1->LanguageMenu.items)
+      out.push_back(item->GetProperty("Caption") + (item->checked ? " [x]" : ""));
+    return out;
+  }
+  // Every translatable text still in Russian, as "Form.Component.Property".
+  std::vector<std::string> RussianLeft() {
+    std::vector<std::string> left;
+    for (ui::Form* window : {static_cast<ui::Form*>(form1.get()), static_cast<ui::Form*>(form8.get()),
+                             static_cast<ui::Form*>(form10.get())}) {
+      const std::string name = window->Self().Name();
+      if (name != "Form1" && HasCyrillic(window->Caption())) left.push_back(name + ".Caption");
+      for (Component* c : window->Components()) {
+        const ComponentKind kind = c->Kind();
+        if (kind == ComponentKind::kStatusBar || kind == ComponentKind::kComboBox || kind == ComponentKind::kEdit)
+          continue;
+        for (const char* p : {"Caption", "Hint", "Title", "Text", "TextHint", "Filter"})
+          if (c->HasProperty(p) && HasCyrillic(c->GetProperty(p))) left.push_back(name + "." + c->Name() + "." + p);
+      }
+    }
+    return left;
+  }
+  std::string LogText() { return testing::ReadWholeFile(folder.File("Vandrel.log")).value_or("<no log>"); }
+
+  testing::TempFolder folder;
+  std::string program;
+  Win32FileSystem fs;
+  Win32AnsiCodec ansi;
+  std::unique_ptr<TForm1> form1;
+  std::unique_ptr<TForm8> form8;
+  std::unique_ptr<TForm10> form10;
+};
+
+TEST_F(LanguageGuiTest, EachShippedFileTranslatesEveryTextAndLosesNothingToTheCleanUp) {
+  for (const char* language : {"English", "German"}) {
+    SCOPED_TRACE(language);
+    const std::string file = program + "Language\\" + language + ".ini";
+    const auto before = fs.ReadFile(file);
+    fs.WriteFileAtomically(folder.File("Vandrel.log"), {});  // an empty log in place collects what is missing
+    Choose(language);
+    Start();
+    EXPECT_EQ(LogText(), "") << "keys the file lacks";
+    EXPECT_EQ(fs.ReadFile(file), before) << "the clean-up removed keys of this version";
+    EXPECT_THAT(RussianLeft(), ElementsAre());
+  }
+  // A few texts as a user reads them.
+  EXPECT_EQ(form1->ButtonChangeIcon.GetProperty("Caption"), "Ändern");
+  EXPECT_EQ(form8->Caption(), "Über Vandrel");
+  EXPECT_EQ(form10->Caption(), "Aktualisierung Vandrel");
+  EXPECT_EQ(form10->MessageCaption("LangYes"), "Ja");
+  EXPECT_EQ(form1->MessageCaption("LangOnlyWindows"), "Dieses Programm läuft nur unter Windows 10 und Windows 11.");
+}
+
+TEST_F(LanguageGuiTest, ASwitchFromTheMenuAppliesAtOnceAndAfterARestart) {
+  Choose("english");  // another case checks the item all the same
+  Start();
+  EXPECT_THAT(MenuItems(), ElementsAre("English\t\tEnglish [x]", "German\t\tDeutsch"));
+  EXPECT_EQ(form1->ButtonChangeIcon.GetProperty("Caption"), "Change");
+  EXPECT_EQ(form10->Caption(), "Update Vandrel");
+  EXPECT_THAT(form1->StatusBar2.PanelText(0), ::testing::EndsWith("Items:"));
+
+  char shots[MAX_PATH] = {};
+  const bool screenshots = ::GetEnvironmentVariableA("VANDREL_SCREENSHOTS", shots, MAX_PATH) > 0;
+  const auto screenshot = [&](const std::string& name) {
+    if (!screenshots) return;
+    ::CreateDirectoryA(shots, nullptr);
+    ::SetCursorPos(0, 0);
+    form1->Show();
+    for (int i = 0; i < 20; ++i) {
+      ui::ProcessMessages();
+      ::Sleep(25);
+    }
+    EXPECT_TRUE(testing::SaveWindowPng(form1->hwnd(), std::string(shots) + "\\" + name));
+    form1->Hide();
+  };
+  screenshot("main-window-english.png");
+
+  // A click on German: saved, the menu rebuilt with one check, all windows German.
+  form1->LanguageMenu.items.at(1)->Click();
+  EXPECT_EQ(ReadSelectedLanguage(fs, ansi, program + "Config\\Option.ini"), "German");
+  EXPECT_THAT(MenuItems(), ElementsAre("English\t\tEnglish", "German\t\tDeutsch [x]"));
+  EXPECT_EQ(form1->ButtonChangeIcon.GetProperty("Caption"), "Ändern");
+  EXPECT_EQ(form8->Caption(), "Über Vandrel");
+  EXPECT_EQ(form10->Caption(), "Aktualisierung Vandrel");
+  EXPECT_EQ(form1->LanguageMenu.GetProperty("Caption"), "Sprache");
+  screenshot("main-window-german.png");
+
+  // And after a restart.
+  Start();
+  EXPECT_THAT(MenuItems(), ElementsAre("English\t\tEnglish", "German\t\tDeutsch [x]"));
+  EXPECT_EQ(form1->ButtonChangeIcon.GetProperty("Caption"), "Ändern");
+  EXPECT_EQ(form10->ButtonClose.GetProperty("Caption"), "Schließen");
+}
+
+}  // namespace
+}  // namespace vandrel
