@@ -2,6 +2,7 @@
 // missing, none removed by the clean-up, no Russian text left), and a switch
 // from the menu "Язык" that applies at once and after a restart.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -168,6 +169,76 @@ TEST_F(LanguageGuiTest, ASwitchFromTheMenuAppliesAtOnceAndAfterARestart) {
   EXPECT_THAT(MenuItems(), ElementsAre("English\t\tEnglish", "German\t\tDeutsch [x]"));
   EXPECT_EQ(form1->ButtonChangeIcon.GetProperty("Caption"), "Ändern");
   EXPECT_EQ(form10->ButtonClose.GetProperty("Caption"), "Schließen");
+}
+
+// Where a caption does not fit its control, in the control's own font:
+// "Form.Component: needs N, has M".
+std::vector<std::string> ClippedCaptions(ui::Form& window) {
+  std::vector<std::string> clipped;
+  const int dpi = static_cast<int>(window.dpi());
+  const auto scale = [dpi](int px) { return ::MulDiv(px, dpi, 96); };
+  for (Component* component : window.Components()) {
+    auto* control = dynamic_cast<ui::Control*>(component);
+    if (control == nullptr || control->hwnd() == nullptr || !control->HasProperty("Caption")) continue;
+    const std::string caption = control->GetProperty("Caption");
+    if (caption.empty() || caption == "-") continue;
+    int margin = 0;  // what the control keeps beside its text
+    switch (component->Kind()) {
+      case ComponentKind::kButton:
+        margin = scale(8);
+        break;
+      case ComponentKind::kSpeedButton:  // flat, a glyph-like caption
+        margin = scale(2);
+        break;
+      case ComponentKind::kCheckBox:
+        margin = ::GetSystemMetricsForDpi(SM_CXMENUCHECK, static_cast<UINT>(dpi)) + scale(4);
+        break;
+      case ComponentKind::kGroupBox:
+        margin = scale(16);
+        break;
+      case ComponentKind::kLabel:
+        break;
+      default:
+        continue;
+    }
+    HDC dc = ::GetDC(control->hwnd());
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control->hwnd(), WM_GETFONT, 0, 0)));
+    const std::wstring text = Widen(caption);
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control->hwnd(), dc);
+    RECT client{};
+    ::GetClientRect(control->hwnd(), &client);
+    if (size.cx + margin > client.right)
+      clipped.push_back(window.Self().Name() + "." + component->Name() + ": needs " + std::to_string(size.cx + margin) +
+                        ", has " + std::to_string(client.right));
+  }
+  return clipped;
+}
+
+TEST_F(LanguageGuiTest, EveryCaptionFitsItsControl) {
+  // Run at 100 % and, in the 150 % prefix, at 150 %.
+  for (const char* language : {"", "English", "German"}) {
+    SCOPED_TRACE(*language ? language : "Russian");
+    Choose(language);
+    Start();
+    for (ui::Form* window : {static_cast<ui::Form*>(form1.get()), static_cast<ui::Form*>(form8.get()),
+                             static_cast<ui::Form*>(form10.get())})
+      EXPECT_THAT(ClippedCaptions(*window), ElementsAre()) << window->Self().Name();
+    // The item count's title in its status-bar panel.
+    HWND bar = form1->StatusBar2.hwnd();
+    RECT panel{};
+    ::SendMessageW(bar, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&panel));
+    const std::wstring title = Widen(form1->MessageCaption("LangElements"));
+    HDC dc = ::GetDC(bar);
+    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(bar, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(bar, dc);
+    EXPECT_LE(size.cx + ::MulDiv(6, static_cast<int>(form1->dpi()), 96), panel.right - panel.left) << "LangElements";
+  }
 }
 
 }  // namespace
