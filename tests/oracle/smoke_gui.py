@@ -175,23 +175,32 @@ def main():
 
         failures += check_settings(a, work)
 
-        # A system older than Windows 10: the refusal box, never the main window.
-        old = os.path.join(work, "VandrelOnWin7.exe")
-        shutil.copyfile(a.exe, old)
+        # A system older than Windows 10: the refusal box, never the main
+        # window; in the language the user chose, when there is one.
         subprocess.run([a.runner, "reg", "add", r"HKCU\Software\Wine\AppDefaults\VandrelOnWin7.exe", "/v", "Version",
                         "/d", "win7", "/f"], capture_output=True, timeout=60)
-        proc = subprocess.Popen([a.runner, old], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
-            box = find_window("Ошибка!", 60)
-            if box is None:
-                failures.append("no refusal box on Windows 7")
-            r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Vandrel 9"], capture_output=True, text=True)
-            if r.stdout.split():
-                failures.append("the main window showed on Windows 7")
-            print("Windows 7: refusal box", "shown" if box else "missing")
-        finally:
-            proc.kill()
-            proc.wait()
+        for language, title in (("", "Ошибка!"), ("German", "Fehler!")):
+            folder = os.path.join(work, "win7-" + (language or "design"))
+            os.makedirs(os.path.join(folder, "Config"))
+            old = os.path.join(folder, "VandrelOnWin7.exe")
+            shutil.copyfile(a.exe, old)
+            open(os.path.join(folder, "portable.ini"), "wb").close()
+            shutil.copytree(os.path.join(os.path.dirname(a.exe), "Language"), os.path.join(folder, "Language"))
+            with open(os.path.join(folder, "Config", "Option.ini"), "wb") as f:
+                f.write(f"[Language]\r\nLanguage={language}\r\n[Option]\r\nCheckBoxAutoCheck=0\r\n".encode())
+            proc = subprocess.Popen([a.runner, old], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                box = find_window(title, 60)
+                if box is None:
+                    failures.append(f"no refusal box titled {title!r} on Windows 7")
+                r = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Vandrel 9"], capture_output=True,
+                                   text=True)
+                if r.stdout.split():
+                    failures.append("the main window showed on Windows 7")
+                print("Windows 7:", repr(title), "shown" if box else "missing")
+            finally:
+                proc.kill()
+                proc.wait()
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
