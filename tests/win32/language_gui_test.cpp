@@ -14,6 +14,8 @@
 #include "platform/win32/win32_ansi_codec.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/wide.h"
+#include "shell/context_menu.h"
+#include "tests/fakes/fake_system.h"
 #include "tests/win32/screenshot.h"
 #include "tests/win32/win32_test_support.h"
 #include "update/unit_update_win32.h"
@@ -154,8 +156,13 @@ TEST_F(LanguageGuiTest, ASwitchFromTheMenuAppliesAtOnceAndAfterARestart) {
   };
   screenshot("main-window-english.png");
 
-  // A click on German: saved, the menu rebuilt with one check, all windows German.
+  // A click on German: saved, the menu rebuilt with one check, all windows
+  // German, and the folder entry in Explorer re-captioned.
+  testing::FakeRegistry registry;
+  registry.keys[std::string(kContextMenuKey)][""] = "Change icon";
+  form1->set_registry(&registry);
   form1->LanguageMenu.items.at(1)->Click();
+  EXPECT_EQ(registry.keys[std::string(kContextMenuKey)][""], "Symbol ändern");
   EXPECT_EQ(ReadSelectedLanguage(fs, ansi, program + "Config\\Option.ini"), "German");
   EXPECT_THAT(MenuItems(), ElementsAre("English\t\tEnglish", "German\t\tDeutsch [x]"));
   EXPECT_EQ(form1->ButtonChangeIcon.GetProperty("Caption"), "Ändern");
@@ -163,6 +170,14 @@ TEST_F(LanguageGuiTest, ASwitchFromTheMenuAppliesAtOnceAndAfterARestart) {
   EXPECT_EQ(form10->Caption(), "Aktualisierung Vandrel");
   EXPECT_EQ(form1->LanguageMenu.GetProperty("Caption"), "Sprache");
   screenshot("main-window-german.png");
+
+  // Without the entry a switch makes none.
+  testing::FakeRegistry none;
+  form1->set_registry(&none);
+  form1->LanguageMenu.items.at(0)->Click();
+  EXPECT_TRUE(none.keys.empty());
+  EXPECT_EQ(form1->ButtonChangeIcon.GetProperty("Caption"), "Change");
+  form1->LanguageMenu.items.at(1)->Click();
 
   // And after a restart.
   Start();
