@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "about/unit_about_win32.h"
 #include "app/unit_base_win32.h"
 #include "common/ini_store.h"
@@ -123,6 +125,10 @@ TEST_F(LanguageGuiTest, EachShippedFileTranslatesEveryTextAndLosesNothingToTheCl
     EXPECT_EQ(LogText(), "") << "keys the file lacks";
     EXPECT_EQ(fs.ReadFile(file), before) << "the clean-up removed keys of this version";
     EXPECT_THAT(RussianLeft(), ElementsAre());
+    // The dialogs' filters keep their structure: description and pattern pairs.
+    const auto bars = [](const std::string& text) { return std::count(text.begin(), text.end(), '|'); };
+    EXPECT_EQ(bars(form1->OpenDialog.GetProperty("Filter")), 5);
+    EXPECT_EQ(bars(form1->SavePictureDialog.GetProperty("Filter")), 1);
   }
   // A few texts as a user reads them.
   EXPECT_EQ(form1->ButtonChangeIcon.GetProperty("Caption"), "Ändern");
