@@ -177,6 +177,10 @@ void TForm1::BindEvents() {
   ButtonSaveIcon.on_click = [this] { ButtonSaveIconClick(); };
   ButtonChangeIcon.on_click = [this] { ButtonChangeIconClick(); };
 
+  ThemeAuto.on_click = [this] { ThemeAutoClick(); };
+  ThemeLight.on_click = [this] { ThemeLightClick(); };
+  ThemeDark.on_click = [this] { ThemeDarkClick(); };
+  on_setting_change = [this] { WMSettingChange(); };
   IconSmallMenu.on_click = [this] { SetListViewIconSize(false); };
   IconBigMenu.on_click = [this] { SetListViewIconSize(true); };
   RefreshListMenu.on_click = [this] { MenuItem1Click(); };

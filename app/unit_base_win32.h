@@ -72,6 +72,15 @@ class TForm1 final : public ui::Form {
   // The folder list's menu at a screen point.
   void ShowFileListMenu(POINT at);
 
+  // Styles: the menu "Тема" and the system's mode for apps.
+  void UnCheckTheme();
+  void ThemeAutoClick();
+  void ThemeLightClick();
+  void ThemeDarkClick();
+  // A system setting changed: with "Системная" checked the style follows the
+  // system's mode.
+  void WMSettingChange();
+
   // Languages: the files beside the program, the menu "Язык", the choice.
   void CleanTranslationsLikeGlobload();
   void LoadLanguage();

@@ -167,7 +167,7 @@ void WindowList::Remove(Form* form) {
 }
 
 void WindowList::SettingsChanged() {
-  Theme::Current().Use(Palette::Light());
+  Theme::Current().Refresh();
   for (Form* f : forms_) f->ApplyTheme();
 }
 

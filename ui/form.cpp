@@ -283,6 +283,10 @@ void Form::CenterOnDesktop() {
 }
 
 void Form::ApplyTheme() {
+  // The title bar and the scroll bars Windows draws itself (nothing under Wine).
+  BOOL dark = Theme::Current().dark() ? TRUE : FALSE;
+  if (FAILED(::DwmSetWindowAttribute(hwnd_, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &dark, sizeof dark)))
+    ::DwmSetWindowAttribute(hwnd_, 19 /* the same before build 19041 */, &dark, sizeof dark);
   for (auto& c : components_) c->ApplyTheme();
   ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
@@ -381,6 +385,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETTINGCHANGE:
     case WM_SYSCOLORCHANGE:
       Windows().SettingsChanged();
+      if (msg == WM_SETTINGCHANGE && on_setting_change) RunGuarded(hwnd_, on_setting_change);
       break;
     case WM_COMMAND:
       if (LOWORD(wp) == IDCANCEL && lp == 0) return 0;  // Escape closes nothing

@@ -110,6 +110,9 @@ class Form : public ComponentOwner {
   // its first activation and when another form of the program hands the
   // activation back, not after a message box, a picker or another program.
   std::function<void()> on_create, on_show, on_activate, on_close, on_destroy;
+  // A system setting changed (WM_SETTINGCHANGE), after every window took the
+  // system's new colours.
+  std::function<void()> on_setting_change;
   // The mouse wheel anywhere in the window, spin boxes first; true: handled.
   std::function<bool(int wheel_delta)> on_mouse_wheel;
 

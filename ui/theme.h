@@ -29,7 +29,13 @@ struct Palette {
   COLORREF operator[](ColorRole role) const { return colors[static_cast<std::size_t>(role)]; }
   // Today's look: the system's own colours, links in blue.
   static Palette Light();
+  // Dark greys with light text; every text role keeps a contrast of at
+  // least 4.5:1 against the backgrounds it is drawn on.
+  static Palette Dark();
 };
+
+// The contrast ratio of two colours as WCAG defines it (1 to 21).
+double ContrastRatio(COLORREF a, COLORREF b);
 
 class Theme {
  public:
@@ -41,10 +47,18 @@ class Theme {
   // Takes another palette (or the same one again after the system's colours
   // changed); the windows then repaint.
   void Use(const Palette& palette);
+  // The dark style or the light one. Under Windows' high-contrast mode the
+  // system's colours are used whatever was asked.
+  void UseDark(bool dark);
+  bool dark() const { return dark_ && !HighContrast(); }
+  // The system's colours or settings changed: the palette is made again.
+  void Refresh() { UseDark(dark_); }
+  static bool HighContrast();
 
  private:
   Theme();
   Palette palette_;
+  bool dark_ = false;
   std::array<BrushHandle, static_cast<std::size_t>(ColorRole::kCount)> brushes_;
 };
 
