@@ -1,12 +1,32 @@
 #include "ui/controls/bars.h"
 
 #include "platform/win32/wide.h"
+#include "ui/dark_paint.h"
+#include "ui/theme.h"
 
 namespace vandrel::ui {
 
 StatusBar::StatusBar(Form& form, const Spec& spec) : Control(form, spec, ComponentKind::kStatusBar, {"Hint"}) {
   CreateControlWindow(0, STATUSCLASSNAMEW, CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER, "");
+  Subclass();
 }
+
+bool StatusBar::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  if (!Theme::Current().dark()) return false;
+  if (msg == WM_ERASEBKGND) {
+    result = 1;
+    return true;
+  }
+  if (msg != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(hwnd, &ps);
+  PaintDarkStatusBar(hwnd, dc);
+  ::EndPaint(hwnd, &ps);
+  result = 0;
+  return true;
+}
+
+void StatusBar::ApplyTheme() { ::InvalidateRect(hwnd_, nullptr, TRUE); }
 
 void StatusBar::SetPanels(std::vector<int> widths) {
   panels_ = std::move(widths);

@@ -16,6 +16,10 @@ class StatusBar final : public Control {
   std::string PanelText(int panel) const;
   void ApplyDpi() override;
   void AfterLayout() override;
+  void ApplyTheme() override;
+
+ protected:
+  bool OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
   std::vector<int> panels_;

@@ -1,6 +1,8 @@
 #include "ui/controls/button.h"
 
+#include "ui/dark_paint.h"
 #include "ui/form.h"
+#include "ui/theme.h"
 #include "ui/menus.h"
 
 namespace vandrel::ui {
@@ -10,7 +12,25 @@ Button::Button(Form& form, const Spec& spec) : Button(form, spec, ComponentKind:
 Button::Button(Form& form, const Spec& spec, ComponentKind kind, DWORD style)
     : Control(form, spec, kind, {"Caption", "Hint"}), glyph_resource_(spec.glyph) {
   CreateControlWindow(0, L"BUTTON", WS_TABSTOP | style | (glyph_resource_ ? BS_ICON : 0), spec.caption);
+  Subclass();
 }
+
+bool Button::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  if (!Theme::Current().dark()) return false;  // the system draws today's look
+  if (msg == WM_ERASEBKGND) {
+    result = 1;
+    return true;
+  }
+  if (msg != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(hwnd, &ps);
+  PaintDarkButton(hwnd, dc, kind_ == ComponentKind::kSpeedButton, glyph_.get(), Scale(16));
+  ::EndPaint(hwnd, &ps);
+  result = 0;
+  return true;
+}
+
+void Button::ApplyTheme() { ::InvalidateRect(hwnd_, nullptr, TRUE); }
 
 void Button::OnCommand(UINT code) {
   if (code == BN_CLICKED && on_click) on_click();

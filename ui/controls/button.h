@@ -17,8 +17,11 @@ class Button : public Control {
   // The frame of the button Enter presses.
   void ShowAsDefault(bool is_default);
 
+  void ApplyTheme() override;
+
  protected:
   Button(Form& form, const Spec& spec, ComponentKind kind, DWORD style);
+  bool OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
   const wchar_t* glyph_resource_ = nullptr;

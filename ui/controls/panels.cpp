@@ -2,6 +2,7 @@
 
 #include "platform/win32/wide.h"
 #include "ui/app.h"
+#include "ui/dark_paint.h"
 #include "ui/form.h"
 #include "ui/theme.h"
 
@@ -70,7 +71,25 @@ Panel::Panel(Form& form, const Spec& spec, ComponentKind kind, std::initializer_
 GroupBox::GroupBox(Form& form, const Spec& spec) : Panel(form, spec, ComponentKind::kGroupBox, {"Caption", "Hint"}, false) {
   frame_ = ::CreateWindowExW(0, L"BUTTON", Widen(spec.caption).c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | BS_GROUPBOX,
                              0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(1), Instance(), nullptr);
+  Subclass(frame_);
 }
+
+bool GroupBox::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  if (hwnd != frame_ || !Theme::Current().dark()) return false;
+  if (msg == WM_ERASEBKGND) {
+    result = 1;
+    return true;
+  }
+  if (msg != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(hwnd, &ps);
+  PaintDarkGroupFrame(hwnd, dc);
+  ::EndPaint(hwnd, &ps);
+  result = 0;
+  return true;
+}
+
+void GroupBox::ApplyTheme() { ::InvalidateRect(frame_, nullptr, TRUE); }
 
 std::string GroupBox::GetProperty(std::string_view property) const {
   const auto it = props_.find(property);

@@ -27,6 +27,10 @@ class GroupBox final : public Panel {
   void ApplyDpi() override;
   void AfterLayout() override;
   HWND frame() const { return frame_; }
+  void ApplyTheme() override;
+
+ protected:
+  bool OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
   HWND frame_ = nullptr;  // lies under the group's controls and never paints over them

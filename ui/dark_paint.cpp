@@ -1,0 +1,131 @@
+#include "ui/dark_paint.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "ui/theme.h"
+
+namespace vandrel::ui {
+namespace {
+
+// The faces of a button in the dark style: resting, hot, pushed.
+constexpr COLORREF kFace = RGB(55, 55, 55);
+constexpr COLORREF kHotFace = RGB(70, 70, 70);
+constexpr COLORREF kPushedFace = RGB(30, 30, 30);
+
+void Fill(HDC dc, const RECT& r, COLORREF color) {
+  ::SetDCBrushColor(dc, color);
+  ::FillRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+}
+
+void Frame(HDC dc, const RECT& r, COLORREF color) {
+  ::SetDCBrushColor(dc, color);
+  ::FrameRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+}
+
+std::wstring TextOf(HWND hwnd) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+HFONT FontOf(HWND hwnd) { return reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)); }
+
+}  // namespace
+
+void PaintDarkButton(HWND button, HDC dc, bool flat, HICON glyph, int glyph_size) {
+  const Theme& theme = Theme::Current();
+  RECT r;
+  ::GetClientRect(button, &r);
+  const LRESULT state = ::SendMessageW(button, BM_GETSTATE, 0, 0);
+  const bool pushed = (state & BST_PUSHED) != 0;
+  const bool hot = (state & BST_HOT) != 0;
+  const bool enabled = ::IsWindowEnabled(button) != FALSE;
+  const bool is_default = (::GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+  Fill(dc, r, theme.Color(ColorRole::kControl));
+  if (!flat || hot || pushed) {
+    Fill(dc, r, pushed ? kPushedFace : hot ? kHotFace : kFace);
+    Frame(dc, r, is_default ? theme.Color(ColorRole::kAccent) : theme.Color(ColorRole::kBorder));
+  }
+  if (glyph != nullptr) {
+    ::DrawIconEx(dc, (r.right - glyph_size) / 2, (r.bottom - glyph_size) / 2, glyph, glyph_size, glyph_size, 0,
+                 nullptr, DI_NORMAL);
+  }
+  const std::wstring text = TextOf(button);
+  if (!text.empty()) {
+    HGDIOBJ old = ::SelectObject(dc, FontOf(button));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, theme.Color(enabled ? ColorRole::kText : ColorRole::kDisabledText));
+    RECT t = r;
+    if (pushed) ::OffsetRect(&t, 1, 1);
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    ::SelectObject(dc, old);
+  }
+  if (::GetFocus() == button && (::SendMessageW(button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) {
+    RECT f = r;
+    ::InflateRect(&f, -3, -3);
+    ::SetTextColor(dc, RGB(255, 255, 255));
+    ::SetBkColor(dc, RGB(0, 0, 0));
+    ::DrawFocusRect(dc, &f);
+  }
+}
+
+void PaintDarkGroupFrame(HWND frame, HDC dc) {
+  const Theme& theme = Theme::Current();
+  RECT r;
+  ::GetClientRect(frame, &r);
+  HGDIOBJ old = ::SelectObject(dc, FontOf(frame));
+  TEXTMETRICW tm{};
+  ::GetTextMetricsW(dc, &tm);
+  Fill(dc, r, theme.Color(ColorRole::kControl));
+  RECT line = r;
+  line.top = tm.tmHeight / 2;
+  Frame(dc, line, theme.Color(ColorRole::kBorder));
+  const std::wstring text = TextOf(frame);
+  if (!text.empty()) {
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const int x = tm.tmAveCharWidth;
+    RECT caption{x, 0, x + size.cx + 4, tm.tmHeight};
+    Fill(dc, caption, theme.Color(ColorRole::kControl));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, theme.Color(::IsWindowEnabled(frame) ? ColorRole::kText : ColorRole::kDisabledText));
+    ::TextOutW(dc, x + 2, 0, text.c_str(), static_cast<int>(text.size()));
+  }
+  ::SelectObject(dc, old);
+}
+
+void PaintDarkStatusBar(HWND bar, HDC dc) {
+  const Theme& theme = Theme::Current();
+  RECT r;
+  ::GetClientRect(bar, &r);
+  Fill(dc, r, theme.Color(ColorRole::kControl));
+  HGDIOBJ old = ::SelectObject(dc, FontOf(bar));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, theme.Color(ColorRole::kText));
+  const int parts = static_cast<int>(::SendMessageW(bar, SB_GETPARTS, 0, 0));
+  for (int i = 0; i < parts; ++i) {
+    RECT part{};
+    ::SendMessageW(bar, SB_GETRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&part));
+    Frame(dc, part, theme.Color(ColorRole::kBorder));
+    const int n = LOWORD(::SendMessageW(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(i), 0));
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    ::SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    UINT align = DT_LEFT;
+    if (text.rfind(L"\t\t", 0) == 0) {
+      text.erase(0, 2);
+      align = DT_RIGHT;
+    } else if (text.rfind(L"\t", 0) == 0) {
+      text.erase(0, 1);
+      align = DT_CENTER;
+    }
+    ::InflateRect(&part, -3, 0);
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &part, align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
+  ::SelectObject(dc, old);
+}
+
+}  // namespace vandrel::ui

@@ -1,0 +1,17 @@
+// What the dark style draws itself, where Windows and Wine draw controls in
+// their light colours whatever the palette says.
+#pragma once
+
+#include <windows.h>
+
+namespace vandrel::ui {
+
+// A push button (a flat one shows its face only while hot or pushed), with
+// its glyph, caption, default frame and focus.
+void PaintDarkButton(HWND button, HDC dc, bool flat, HICON glyph, int glyph_size);
+// A group box's frame line and caption.
+void PaintDarkGroupFrame(HWND frame, HDC dc);
+// A status bar's panels and texts ("\t\t" before a text sets it flush right).
+void PaintDarkStatusBar(HWND bar, HDC dc);
+
+}  // namespace vandrel::ui
