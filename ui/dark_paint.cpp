@@ -35,6 +35,21 @@ HFONT FontOf(HWND hwnd) { return reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM
 
 }  // namespace
 
+bool PaintDarkInstead(HWND hwnd, UINT msg, LRESULT& result, const std::function<void(HDC)>& paint) {
+  if (!Theme::Current().dark()) return false;
+  if (msg == WM_ERASEBKGND) {
+    result = 1;
+    return true;
+  }
+  if (msg != WM_PAINT) return false;
+  PAINTSTRUCT ps;
+  HDC dc = ::BeginPaint(hwnd, &ps);
+  paint(dc);
+  ::EndPaint(hwnd, &ps);
+  result = 0;
+  return true;
+}
+
 void PaintDarkButton(HWND button, HDC dc, bool flat, HICON glyph, int glyph_size) {
   const Theme& theme = Theme::Current();
   RECT r;

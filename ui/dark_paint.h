@@ -4,7 +4,14 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace vandrel::ui {
+
+// In the dark style, answers a control's WM_ERASEBKGND and WM_PAINT with
+// `paint`; false for every other message, and always in the light style
+// (the system draws today's look).
+bool PaintDarkInstead(HWND hwnd, UINT msg, LRESULT& result, const std::function<void(HDC)>& paint);
 
 // A push button (a flat one shows its face only while hot or pushed), with
 // its glyph, caption, default frame and focus.

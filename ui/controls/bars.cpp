@@ -12,18 +12,7 @@ StatusBar::StatusBar(Form& form, const Spec& spec) : Control(form, spec, Compone
 }
 
 bool StatusBar::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
-  if (!Theme::Current().dark()) return false;
-  if (msg == WM_ERASEBKGND) {
-    result = 1;
-    return true;
-  }
-  if (msg != WM_PAINT) return false;
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(hwnd, &ps);
-  PaintDarkStatusBar(hwnd, dc);
-  ::EndPaint(hwnd, &ps);
-  result = 0;
-  return true;
+  return PaintDarkInstead(hwnd, msg, result, [&](HDC dc) { PaintDarkStatusBar(hwnd, dc); });
 }
 
 void StatusBar::ApplyTheme() { ::InvalidateRect(hwnd_, nullptr, TRUE); }

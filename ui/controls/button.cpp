@@ -16,18 +16,9 @@ Button::Button(Form& form, const Spec& spec, ComponentKind kind, DWORD style)
 }
 
 bool Button::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
-  if (!Theme::Current().dark()) return false;  // the system draws today's look
-  if (msg == WM_ERASEBKGND) {
-    result = 1;
-    return true;
-  }
-  if (msg != WM_PAINT) return false;
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(hwnd, &ps);
-  PaintDarkButton(hwnd, dc, kind_ == ComponentKind::kSpeedButton, glyph_.get(), Scale(16));
-  ::EndPaint(hwnd, &ps);
-  result = 0;
-  return true;
+  return PaintDarkInstead(hwnd, msg, result, [&](HDC dc) {
+    PaintDarkButton(hwnd, dc, kind_ == ComponentKind::kSpeedButton, glyph_.get(), Scale(16));
+  });
 }
 
 void Button::ApplyTheme() { ::InvalidateRect(hwnd_, nullptr, TRUE); }

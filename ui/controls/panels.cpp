@@ -75,18 +75,7 @@ GroupBox::GroupBox(Form& form, const Spec& spec) : Panel(form, spec, ComponentKi
 }
 
 bool GroupBox::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
-  if (hwnd != frame_ || !Theme::Current().dark()) return false;
-  if (msg == WM_ERASEBKGND) {
-    result = 1;
-    return true;
-  }
-  if (msg != WM_PAINT) return false;
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(hwnd, &ps);
-  PaintDarkGroupFrame(hwnd, dc);
-  ::EndPaint(hwnd, &ps);
-  result = 0;
-  return true;
+  return hwnd == frame_ && PaintDarkInstead(hwnd, msg, result, [&](HDC dc) { PaintDarkGroupFrame(hwnd, dc); });
 }
 
 void GroupBox::ApplyTheme() { ::InvalidateRect(frame_, nullptr, TRUE); }
