@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,62 @@ void PaintDarkButton(HWND button, HDC dc, bool flat, HICON glyph, int glyph_size
     ::SetBkColor(dc, RGB(0, 0, 0));
     ::DrawFocusRect(dc, &f);
   }
+}
+
+void PaintDarkCheckBox(HWND check_box, HDC dc) {
+  const Theme& theme = Theme::Current();
+  const int dpi = static_cast<int>(::GetDpiForWindow(check_box));
+  RECT r;
+  ::GetClientRect(check_box, &r);
+  Fill(dc, r, theme.Color(ColorRole::kControl));
+  const int size = ::MulDiv(13, dpi, 96);
+  const int top = (r.bottom - size) / 2;
+  const RECT box{0, top, size, top + size};
+  const bool enabled = ::IsWindowEnabled(check_box) != FALSE;
+  Fill(dc, box, theme.Color(ColorRole::kWindow));
+  Frame(dc, box, theme.Color(enabled ? ColorRole::kText : ColorRole::kDisabledText));
+  const LRESULT check = ::SendMessageW(check_box, BM_GETCHECK, 0, 0);
+  const COLORREF mark = theme.Color(enabled ? ColorRole::kText : ColorRole::kDisabledText);
+  if (check == BST_CHECKED) {
+    HPEN pen = ::CreatePen(PS_SOLID, std::max(1, size / 7), mark);
+    HGDIOBJ old = ::SelectObject(dc, pen);
+    const POINT points[] = {{size / 4, top + size / 2}, {size * 5 / 12, top + size * 3 / 4}, {size * 3 / 4, top + size / 4}};
+    ::Polyline(dc, points, 3);
+    ::SelectObject(dc, old);
+    ::DeleteObject(pen);
+  } else if (check == BST_INDETERMINATE) {
+    RECT inner = box;
+    ::InflateRect(&inner, -size / 4, -size / 4);
+    Fill(dc, inner, mark);
+  }
+  const std::wstring text = TextOf(check_box);
+  RECT t{size + ::MulDiv(4, dpi, 96), 0, r.right, r.bottom};
+  HGDIOBJ old = ::SelectObject(dc, FontOf(check_box));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, mark);
+  RECT measured = t;
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured, DT_SINGLELINE | DT_CALCRECT);
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &t, DT_VCENTER | DT_SINGLELINE);
+  ::SelectObject(dc, old);
+  if (::GetFocus() == check_box && (::SendMessageW(check_box, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) {
+    RECT f{t.left - 1, (r.bottom - (measured.bottom - measured.top)) / 2 - 1, measured.right + 1, 0};
+    f.bottom = f.top + (measured.bottom - measured.top) + 2;
+    ::SetTextColor(dc, RGB(255, 255, 255));
+    ::SetBkColor(dc, RGB(0, 0, 0));
+    ::DrawFocusRect(dc, &f);
+  }
+}
+
+void PaintDarkEditEdge(HWND edit) {
+  const Theme& theme = Theme::Current();
+  HDC dc = ::GetWindowDC(edit);
+  RECT r;
+  ::GetWindowRect(edit, &r);
+  ::OffsetRect(&r, -r.left, -r.top);
+  Frame(dc, r, theme.Color(ColorRole::kBorder));
+  ::InflateRect(&r, -1, -1);
+  Frame(dc, r, theme.Color(ColorRole::kWindow));
+  ::ReleaseDC(edit, dc);
 }
 
 void PaintDarkGroupFrame(HWND frame, HDC dc) {

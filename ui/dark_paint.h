@@ -16,6 +16,11 @@ bool PaintDarkInstead(HWND hwnd, UINT msg, LRESULT& result, const std::function<
 // A push button (a flat one shows its face only while hot or pushed), with
 // its glyph, caption, default frame and focus.
 void PaintDarkButton(HWND button, HDC dc, bool flat, HICON glyph, int glyph_size);
+// A check box: its square (check mark, or a filled square for the third
+// state), its caption and focus.
+void PaintDarkCheckBox(HWND check_box, HDC dc);
+// The sunken edge of an edit box, over what the system drew.
+void PaintDarkEditEdge(HWND edit);
 // A group box's frame line and caption.
 void PaintDarkGroupFrame(HWND frame, HDC dc);
 // A status bar's panels and texts ("\t\t" before a text sets it flush right).

@@ -48,7 +48,14 @@ SpeedButton::SpeedButton(Form& form, const Spec& spec)
 
 CheckBox::CheckBox(Form& form, const Spec& spec) : Control(form, spec, ComponentKind::kCheckBox, {"Caption", "Hint"}) {
   CreateControlWindow(0, L"BUTTON", WS_TABSTOP | (spec.two_state ? BS_AUTOCHECKBOX : BS_AUTO3STATE), spec.caption);
+  Subclass();
 }
+
+bool CheckBox::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  return PaintDarkInstead(hwnd, msg, result, [&](HDC dc) { PaintDarkCheckBox(hwnd, dc); });
+}
+
+void CheckBox::ApplyTheme() { ::InvalidateRect(hwnd_, nullptr, TRUE); }
 
 void CheckBox::OnCommand(UINT code) {
   if (code == BN_CLICKED && on_click) on_click();

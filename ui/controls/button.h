@@ -44,6 +44,10 @@ class CheckBox final : public Control {
   void SetChecked(bool checked) { SetState(checked ? State::kChecked : State::kUnchecked); }
   State GetState() const;
   void SetState(State state);
+  void ApplyTheme() override;
+
+ protected:
+  bool OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
 
 }  // namespace vandrel::ui

@@ -6,6 +6,8 @@
 
 #include "platform/win32/wide.h"
 #include "ui/app.h"
+#include "ui/dark_paint.h"
+#include "ui/theme.h"
 #include "ui/form.h"
 #include "ui/spin_rules.h"
 
@@ -33,6 +35,11 @@ void Edit::SetProperty(std::string_view property, const std::string& value) {
 void Edit::SelectAll() { ::SendMessageW(hwnd_, EM_SETSEL, 0, -1); }
 
 bool Edit::OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_NCPAINT && Theme::Current().dark()) {
+    result = ::DefSubclassProc(hwnd, msg, wp, lp);
+    PaintDarkEditEdge(hwnd);
+    return true;
+  }
   if (msg == WM_CONTEXTMENU && on_context_menu) {
     bool keyboard = false;
     const POINT p = ContextMenuPoint(hwnd, lp, keyboard);
