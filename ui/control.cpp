@@ -94,7 +94,9 @@ LRESULT CALLBACK Control::OwnProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UIN
 HBRUSH Control::OnCtlColor(UINT msg, HDC dc) {
   Theme& theme = Theme::Current();
   const ColorRole back = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX ? ColorRole::kWindow : ColorRole::kControl;
-  ::SetTextColor(dc, theme.Color(ColorRole::kText));
+  // A disabled control says so in both styles.
+  const bool enabled = hwnd_ == nullptr || ::IsWindowEnabled(hwnd_);
+  ::SetTextColor(dc, theme.Color(enabled ? ColorRole::kText : ColorRole::kDisabledText));
   ::SetBkColor(dc, theme.Color(back));
   return theme.Brush(back);
 }

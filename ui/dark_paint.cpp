@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,88 @@ void PaintDarkEditEdge(HWND edit) {
   ::InflateRect(&r, -1, -1);
   Frame(dc, r, theme.Color(ColorRole::kWindow));
   ::ReleaseDC(edit, dc);
+}
+
+namespace {
+
+// A small filled triangle pointing up or down, centred in `r`.
+void Arrow(HDC dc, const RECT& r, bool up, COLORREF color) {
+  const int w = std::max<int>(3, (r.right - r.left) / 2) | 1;
+  const int h = (w + 1) / 2;
+  const int x = (r.left + r.right - w) / 2, y = (r.top + r.bottom - h) / 2;
+  const std::array<POINT, 3> points = up ? std::array<POINT, 3>{POINT{x, y + h}, POINT{x + w, y + h}, POINT{x + w / 2, y}}
+                                        : std::array<POINT, 3>{POINT{x, y}, POINT{x + w, y}, POINT{x + w / 2, y + h}};
+  ::SetDCBrushColor(dc, color);
+  ::SetDCPenColor(dc, color);
+  HGDIOBJ brush = ::SelectObject(dc, ::GetStockObject(DC_BRUSH));
+  HGDIOBJ pen = ::SelectObject(dc, ::GetStockObject(DC_PEN));
+  ::Polygon(dc, points.data(), 3);
+  ::SelectObject(dc, brush);
+  ::SelectObject(dc, pen);
+}
+
+}  // namespace
+
+void PaintDarkProgressBar(HWND bar, HDC dc) {
+  const Theme& theme = Theme::Current();
+  RECT r;
+  ::GetClientRect(bar, &r);
+  Fill(dc, r, theme.Color(ColorRole::kWindow));
+  Frame(dc, r, theme.Color(ColorRole::kBorder));
+  PBRANGE range{};
+  ::SendMessageW(bar, PBM_GETRANGE, TRUE, reinterpret_cast<LPARAM>(&range));
+  const int position = static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0));
+  if (range.iHigh > range.iLow && position > range.iLow) {
+    RECT filled = r;
+    ::InflateRect(&filled, -1, -1);
+    filled.right = filled.left + ::MulDiv(filled.right - filled.left, position - range.iLow, range.iHigh - range.iLow);
+    Fill(dc, filled, theme.Color(ColorRole::kAccent));
+  }
+}
+
+void PaintDarkSpinArrows(HWND updown, HDC dc) {
+  const Theme& theme = Theme::Current();
+  RECT r;
+  ::GetClientRect(updown, &r);
+  // The arrows are as enabled as the box they step.
+  const auto buddy = reinterpret_cast<HWND>(::SendMessageW(updown, UDM_GETBUDDY, 0, 0));
+  const bool enabled = ::IsWindowEnabled(updown) && (buddy == nullptr || ::IsWindowEnabled(buddy));
+  const COLORREF text = theme.Color(enabled ? ColorRole::kText : ColorRole::kDisabledText);
+  RECT up = r, down = r;
+  up.bottom = down.top = (r.top + r.bottom) / 2;
+  for (const RECT& half : {up, down}) {
+    Fill(dc, half, kFace);
+    Frame(dc, half, theme.Color(ColorRole::kBorder));
+  }
+  Arrow(dc, up, true, text);
+  Arrow(dc, down, false, text);
+}
+
+void PaintDarkDropDown(HWND combo, HDC dc) {
+  const Theme& theme = Theme::Current();
+  RECT r;
+  ::GetClientRect(combo, &r);
+  const bool enabled = ::IsWindowEnabled(combo) != FALSE;
+  Fill(dc, r, theme.Color(ColorRole::kWindow));
+  Frame(dc, r, theme.Color(ColorRole::kBorder));
+  const int button = ::GetSystemMetricsForDpi(SM_CXVSCROLL, ::GetDpiForWindow(combo));
+  RECT arrow{r.right - button, r.top + 1, r.right - 1, r.bottom - 1};
+  Fill(dc, arrow, kFace);
+  Arrow(dc, arrow, false, theme.Color(enabled ? ColorRole::kText : ColorRole::kDisabledText));
+  const std::wstring text = TextOf(combo);
+  RECT t{r.left + 4, r.top, arrow.left - 2, r.bottom};
+  HGDIOBJ old = ::SelectObject(dc, FontOf(combo));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, theme.Color(enabled ? ColorRole::kText : ColorRole::kDisabledText));
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &t,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  ::SelectObject(dc, old);
+  if (::GetFocus() == combo && !::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0)) {
+    RECT f{r.left + 2, r.top + 2, arrow.left - 1, r.bottom - 2};
+    ::SetTextColor(dc, RGB(255, 255, 255));
+    ::SetBkColor(dc, RGB(0, 0, 0));
+    ::DrawFocusRect(dc, &f);
+  }
 }
 
 void PaintDarkGroupFrame(HWND frame, HDC dc) {

@@ -21,6 +21,12 @@ void PaintDarkButton(HWND button, HDC dc, bool flat, HICON glyph, int glyph_size
 void PaintDarkCheckBox(HWND check_box, HDC dc);
 // The sunken edge of an edit box, over what the system drew.
 void PaintDarkEditEdge(HWND edit);
+// A progress bar: its trough and the filled part.
+void PaintDarkProgressBar(HWND bar, HDC dc);
+// The up and down arrows of a spin box.
+void PaintDarkSpinArrows(HWND updown, HDC dc);
+// A closed drop-down list: the chosen text and the arrow.
+void PaintDarkDropDown(HWND combo, HDC dc);
 // A group box's frame line and caption.
 void PaintDarkGroupFrame(HWND frame, HDC dc);
 // A status bar's panels and texts ("\t\t" before a text sets it flush right).

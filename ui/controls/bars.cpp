@@ -52,7 +52,14 @@ std::string StatusBar::PanelText(int panel) const {
 
 ProgressBar::ProgressBar(Form& form, const Spec& spec) : Control(form, spec, ComponentKind::kProgressBar, {"Hint"}) {
   CreateControlWindow(0, PROGRESS_CLASSW, 0, "");
+  Subclass();
 }
+
+bool ProgressBar::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  return PaintDarkInstead(hwnd, msg, result, [&](HDC dc) { PaintDarkProgressBar(hwnd, dc); });
+}
+
+void ProgressBar::ApplyTheme() { ::InvalidateRect(hwnd_, nullptr, TRUE); }
 
 void ProgressBar::SetRange(int min, int max) { ::SendMessageW(hwnd_, PBM_SETRANGE32, min, max); }
 void ProgressBar::SetPosition(int position) { ::SendMessageW(hwnd_, PBM_SETPOS, position, 0); }

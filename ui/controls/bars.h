@@ -31,6 +31,10 @@ class ProgressBar final : public Control {
   void SetRange(int min, int max);
   void SetPosition(int position);
   int Position() const;  // kept within the range by the bar
+  void ApplyTheme() override;
+
+ protected:
+  bool OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
 
 }  // namespace vandrel::ui

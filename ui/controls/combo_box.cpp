@@ -1,12 +1,20 @@
 #include "ui/controls/combo_box.h"
 
 #include "platform/win32/wide.h"
+#include "ui/dark_paint.h"
 
 namespace vandrel::ui {
 
 ComboBox::ComboBox(Form& form, const Spec& spec) : Control(form, spec, ComponentKind::kComboBox, {"Hint", "Text", "TextHint"}) {
   CreateControlWindow(0, WC_COMBOBOXW, WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, "");
+  Subclass();
 }
+
+bool ComboBox::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
+  return PaintDarkInstead(hwnd, msg, result, [&](HDC dc) { PaintDarkDropDown(hwnd, dc); });
+}
+
+void ComboBox::ApplyTheme() { ::InvalidateRect(hwnd_, nullptr, TRUE); }
 
 void ComboBox::Clear() { ::SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0); }
 

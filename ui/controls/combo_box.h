@@ -16,6 +16,10 @@ class ComboBox final : public Control {
   void Select(int index);
   std::function<void()> on_change;
   void OnCommand(UINT code) override;
+  void ApplyTheme() override;
+
+ protected:
+  bool OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 };
 
 }  // namespace vandrel::ui

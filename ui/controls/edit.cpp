@@ -76,6 +76,8 @@ void SpinEdit::AfterLayout() {
 }
 
 bool SpinEdit::OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (hwnd == updown_ && PaintDarkInstead(hwnd, msg, result, [&](HDC dc) { PaintDarkSpinArrows(hwnd, dc); }))
+    return true;
   switch (msg) {
     case WM_MOUSEWHEEL:
       if (form_.on_mouse_wheel && form_.on_mouse_wheel(GET_WHEEL_DELTA_WPARAM(wp))) {
