@@ -33,9 +33,7 @@ Palette Palette::Dark() {
   return p;
 }
 
-namespace {
-
-double Luminance(COLORREF c) {
+double RelativeLuminance(COLORREF c) {
   const auto channel = [](int v) {
     const double s = v / 255.0;
     return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
@@ -43,10 +41,8 @@ double Luminance(COLORREF c) {
   return 0.2126 * channel(GetRValue(c)) + 0.7152 * channel(GetGValue(c)) + 0.0722 * channel(GetBValue(c));
 }
 
-}  // namespace
-
 double ContrastRatio(COLORREF a, COLORREF b) {
-  const double x = Luminance(a), y = Luminance(b);
+  const double x = RelativeLuminance(a), y = RelativeLuminance(b);
   return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
 }
 

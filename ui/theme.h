@@ -34,6 +34,8 @@ struct Palette {
   static Palette Dark();
 };
 
+// The relative luminance of a colour as WCAG defines it (0 black, 1 white).
+double RelativeLuminance(COLORREF c);
 // The contrast ratio of two colours as WCAG defines it (1 to 21).
 double ContrastRatio(COLORREF a, COLORREF b);
 

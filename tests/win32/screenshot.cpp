@@ -94,4 +94,36 @@ bool SaveWindowPng(HWND window, const std::string& path) {
   return static_cast<bool>(f);
 }
 
+ScreenPixels CaptureWindow(HWND window, bool client_only) {
+  ScreenPixels out;
+  RECT r;
+  if (client_only) {
+    if (!::GetClientRect(window, &r)) return out;
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  } else if (!::GetWindowRect(window, &r)) {
+    return out;
+  }
+  out.width = r.right - r.left;
+  out.height = r.bottom - r.top;
+  if (out.width <= 0 || out.height <= 0) return ScreenPixels{};
+  HDC screen = ::GetDC(nullptr);
+  HDC mem = ::CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), out.width, -out.height, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  HBITMAP bmp = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = ::SelectObject(mem, bmp);
+  ::BitBlt(mem, 0, 0, out.width, out.height, screen, r.left, r.top, SRCCOPY);
+  ::SelectObject(mem, old);
+  const auto* px = static_cast<const std::uint8_t*>(bits);
+  out.pixels.reserve(static_cast<std::size_t>(out.width) * out.height);
+  for (std::size_t i = 0; i < static_cast<std::size_t>(out.width) * out.height; ++i)
+    out.pixels.push_back(RGB(px[i * 4 + 2], px[i * 4 + 1], px[i * 4]));
+  ::DeleteObject(bmp);
+  ::DeleteDC(mem);
+  ::ReleaseDC(nullptr, screen);
+  return out;
+}
+
 }  // namespace vandrel::testing
+

@@ -5,11 +5,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "about/unit_about_win32.h"
 #include "app/theme_style.h"
 #include "app/unit_base_win32.h"
 #include "shell/theme_selection.h"
 #include "tests/fakes/fake_system.h"
+#include "tests/win32/gui_support.h"
 #include "tests/win32/screenshot.h"
 #include "ui/theme.h"
 #include "update/unit_update_win32.h"
@@ -102,6 +106,66 @@ TEST_F(ThemeGuiTest, ScreenshotsOfTheWindowsInBothStyles) {
   shoot("light");
   form1->ThemeDarkClick();
   shoot("dark");
+}
+
+// The mean relative luminance of what a control shows (0 black, 1 white).
+double MeanLuminance(const testing::ScreenPixels& p) {
+  double sum = 0;
+  for (COLORREF c : p.pixels) sum += ui::RelativeLuminance(c);
+  return p.pixels.empty() ? 1.0 : sum / static_cast<double>(p.pixels.size());
+}
+
+// The contrast of a control's text: its most frequent colour is the
+// background, its text the colour that stands out most from it.
+double TextContrast(const testing::ScreenPixels& p) {
+  std::map<COLORREF, int> counts;
+  for (COLORREF c : p.pixels) ++counts[c];
+  if (counts.empty()) return 0;
+  const COLORREF background =
+      std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+  double best = 1;
+  for (const auto& [c, n] : counts)
+    if (n >= 3) best = std::max(best, ui::ContrastRatio(c, background));  // not a stray pixel of a frame corner
+  return best;
+}
+
+TEST_F(ThemeGuiTest, TheDarkStyleIsDarkAndItsTextReadable) {
+  TForm8 form8([this] { return form1->Caption(); }, "© 2026 Vandrel");
+  TForm10 form10({.local_version = "9.0.26.320", .mirrors = {"http://127.0.0.1:9/download/"}});
+  form1->FormShow();
+  form1->ThemeDarkClick();
+  const auto settle = [] {
+    for (int i = 0; i < 20; ++i) {
+      ui::ProcessMessages();
+      ::Sleep(25);
+    }
+  };
+  ::SetCursorPos(0, 0);
+  form1->Show();
+  settle();
+  // Dark: a mean relative luminance below 0.08 (about sRGB 80 of 255). The
+  // client areas: scroll bars are Windows' to draw dark, and Wine draws them light.
+  for (const char* name : {"ListViewList", "EditInfoTip", "MemoLog", "StatusBar2", "GroupBox2"}) {
+    const auto pixels = testing::CaptureWindow(testing::Named<ui::Control>(*form1, name).hwnd(), true);
+    EXPECT_LT(MeanLuminance(pixels), 0.08) << name;
+  }
+  EXPECT_LT(MeanLuminance(testing::CaptureWindow(form1->hwnd())), 0.08) << "the main window";
+  // Text of each kind at 4.5:1 or better.
+  for (const char* name : {"ListViewList", "StatusBar2", "CheckBoxSys", "ButtonChangeIcon", "ButtonGetInfo"})
+    EXPECT_GE(TextContrast(testing::CaptureWindow(testing::Named<ui::Control>(*form1, name).hwnd())), 4.5) << name;
+  EXPECT_GE(TextContrast(testing::CaptureWindow(testing::Named<ui::GroupBox>(*form1, "GroupBox5").frame())), 4.5)
+      << "group caption";
+  form1->Hide();
+  form8.Show();
+  settle();
+  EXPECT_LT(MeanLuminance(testing::CaptureWindow(form8.hwnd())), 0.08) << "the About window";
+  EXPECT_GE(TextContrast(testing::CaptureWindow(form8.LabelMainWebSite.hwnd())), 4.5) << "link";
+  form8.Hide();
+  form10.Show();
+  settle();
+  EXPECT_LT(MeanLuminance(testing::CaptureWindow(form10.hwnd())), 0.08) << "the update window";
+  EXPECT_GE(TextContrast(testing::CaptureWindow(form10.LabelUpDate.hwnd())), 4.5) << "label";
+  form10.Hide();
 }
 
 TEST(DarkPalette, TextStaysReadableOnEveryBackground) {
