@@ -1,6 +1,7 @@
 #include "ui/form.h"
 
 #include <dwmapi.h>
+#include <uxtheme.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -287,6 +288,16 @@ void Form::ApplyTheme() {
   BOOL dark = Theme::Current().dark() ? TRUE : FALSE;
   if (FAILED(::DwmSetWindowAttribute(hwnd_, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &dark, sizeof dark)))
     ::DwmSetWindowAttribute(hwnd_, 19 /* the same before build 19041 */, &dark, sizeof dark);
+  // Hints: drawn plain in the palette's colours in the dark style, by the
+  // system's theme in the light one.
+  if (tooltip_) {
+    const bool dark_tips = Theme::Current().dark();
+    ::SetWindowTheme(tooltip_.get(), dark_tips ? L"" : nullptr, dark_tips ? L"" : nullptr);
+    const COLORREF back = dark_tips ? Theme::Current().Color(ColorRole::kWindow) : ::GetSysColor(COLOR_INFOBK);
+    const COLORREF text = dark_tips ? Theme::Current().Color(ColorRole::kText) : ::GetSysColor(COLOR_INFOTEXT);
+    ::SendMessageW(tooltip_.get(), TTM_SETTIPBKCOLOR, back, 0);
+    ::SendMessageW(tooltip_.get(), TTM_SETTIPTEXTCOLOR, text, 0);
+  }
   for (auto& c : components_) c->ApplyTheme();
   ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }

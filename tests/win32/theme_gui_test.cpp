@@ -81,6 +81,54 @@ TEST_F(ThemeGuiTest, ASystemChangeIsFollowedOnlyWithSystemChecked) {
   EXPECT_FALSE(Dark()) << "the user chose light";
 }
 
+// The user's mode for apps in this prefix's registry, put back afterwards.
+class AppsMode {
+ public:
+  AppsMode() {
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", 0,
+                      nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
+    DWORD size = sizeof old_;
+    had_ = ::RegQueryValueExW(key_, L"AppsUseLightTheme", nullptr, nullptr, reinterpret_cast<BYTE*>(&old_), &size) ==
+           ERROR_SUCCESS;
+  }
+  ~AppsMode() {
+    if (had_) {
+      ::RegSetValueExW(key_, L"AppsUseLightTheme", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&old_), sizeof old_);
+    } else {
+      ::RegDeleteValueW(key_, L"AppsUseLightTheme");
+    }
+    ::RegCloseKey(key_);
+  }
+  // Sets the mode and tells every window, as Windows does when the user switches.
+  void Set(bool dark) {
+    const DWORD light = dark ? 0 : 1;
+    ::RegSetValueExW(key_, L"AppsUseLightTheme", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&light), sizeof light);
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"ImmersiveColorSet"),
+                          SMTO_ABORTIFHUNG, 2000, &answer);
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  DWORD old_ = 1;
+  bool had_ = false;
+};
+
+TEST_F(ThemeGuiTest, ALiveSwitchOfWindowsModeIsFollowedWithSystemChecked) {
+  AppsMode mode;
+  form1->set_registry(nullptr);  // the prefix's own registry
+  mode.Set(false);
+  form1->ThemeAutoClick();
+  EXPECT_FALSE(Dark());
+  mode.Set(true);
+  EXPECT_TRUE(Dark()) << "switched with the system";
+  mode.Set(false);
+  EXPECT_FALSE(Dark());
+  form1->ThemeLightClick();
+  mode.Set(true);
+  EXPECT_FALSE(Dark()) << "unchanged: the user chose light";
+}
+
 TEST_F(ThemeGuiTest, ScreenshotsOfTheWindowsInBothStyles) {
   char dir[MAX_PATH] = {};
   if (::GetEnvironmentVariableA("VANDREL_SCREENSHOTS", dir, MAX_PATH) == 0) GTEST_SKIP() << "no screenshot folder";
