@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <exception>
 
-#include "common/paths.h"
 #include "platform/text.h"
 
 namespace vandrel {
@@ -34,7 +33,7 @@ bool KeyHasItsWindowAndComponent(const std::vector<ComponentOwner*>& windows, st
 
 std::vector<std::string> LanguageFileNames(FileSystem& fs, std::string_view program_folder) {
   std::vector<std::string> names;
-  for (const FolderEntry& e : fs.ListFolder(WithTrailingBackslash(program_folder) + "Language\\")) {
+  for (const FolderEntry& e : fs.ListFolder(LanguageFolder(program_folder))) {
     if (e.name == "." || e.name == "..") continue;
     if (e.name.size() >= 4 && EqualsNoCase(std::string_view(e.name).substr(e.name.size() - 4), ".ini"))
       names.push_back(e.name);
@@ -68,7 +67,7 @@ bool CleanLanguageFile(IniStore& file, const std::vector<ComponentOwner*>& windo
 void CleanTranslationsLikeGlobload(FileSystem& fs, const AnsiCodec& ansi, std::string_view program_folder,
                                    const std::vector<ComponentOwner*>& windows) {
   for (const std::string& name : LanguageFileNames(fs, program_folder)) {
-    const std::string path = WithTrailingBackslash(program_folder) + "Language\\" + name;
+    const std::string path = LanguageFolder(program_folder) + name;
     try {
       if (fs.FileExists(path) && !fs.IsFileWritable(path)) continue;
       IniStore file = IniStore::Open(fs, ansi, path);
@@ -90,7 +89,7 @@ std::vector<LanguageMenuEntry> LanguageMenuEntries(FileSystem& fs, const AnsiCod
     entry.language = name.substr(0, name.size() - 4);
     std::string display = entry.language;
     try {
-      display = IniStore::Open(fs, ansi, WithTrailingBackslash(program_folder) + "Language\\" + name)
+      display = IniStore::Open(fs, ansi, LanguageFolder(program_folder) + name)
                     .ReadString("Language information", "LANGNAME", entry.language);
     } catch (const std::exception&) {
       // Unreadable: the language name stands for itself.

@@ -86,10 +86,14 @@ bool Load(TTranslation& t, std::string_view section, const TranslationContext& c
 
 }  // namespace
 
+std::string LanguageFolder(std::string_view program_folder) {
+  return WithTrailingBackslash(program_folder) + "Language\\";
+}
+
 std::string LanguageFilePath(std::string_view program_folder, std::string_view language) {
   // A setting that names the file itself ("English.ini") means that language.
   if (language.size() >= 4 && language.substr(language.size() - 4) == ".ini") language.remove_suffix(4);
-  return WithTrailingBackslash(program_folder) + "Language\\" + std::string(language) + ".ini";
+  return LanguageFolder(program_folder) + std::string(language) + ".ini";
 }
 
 std::string MissingKeyLogPath(std::string_view program_folder, std::string_view application_title) {

@@ -26,6 +26,8 @@ struct TranslationContext {
   std::function<void()> process_messages;
 };
 
+// "<program folder>Language\": where the language files lie.
+std::string LanguageFolder(std::string_view program_folder);
 // "<program folder>Language\<language>.ini"; a language given with ".ini"
 // names the same file.
 std::string LanguageFilePath(std::string_view program_folder, std::string_view language);

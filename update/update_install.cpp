@@ -16,21 +16,13 @@ std::int64_t DivideRoundingHalfToEven(std::int64_t a, std::int64_t b) {
   return q;
 }
 
-std::string DoublePercent(std::string_view text) {
+// The text with every `twice` written two times: "%" in a batch file, "'"
+// in a single-quoted PowerShell string.
+std::string Doubled(std::string_view text, char twice) {
   std::string out;
   for (char c : text) {
     out += c;
-    if (c == '%') out += '%';
-  }
-  return out;
-}
-
-// A single-quoted PowerShell string holds a quote as two.
-std::string PowerShellQuoted(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
+    if (c == twice) out += c;
   }
   return out;
 }
@@ -65,7 +57,7 @@ std::string UpdateScriptName(int hour, int minute, int second) {
 }
 
 UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe, std::string_view zip) {
-  const std::string f = DoublePercent(folder), e = DoublePercent(exe), z = DoublePercent(zip);
+  const std::string f = Doubled(folder, '%'), e = Doubled(exe, '%'), z = Doubled(zip, '%');
   UpdateScript s;
   s.utf8 = !IsAscii(folder) || !IsAscii(exe) || !IsAscii(zip);
   s.lines = {
@@ -78,7 +70,7 @@ UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe,
       "",
       "echo Extracting...",
       "powershell -Command \"Add-Type -AssemblyName System.IO.Compression.FileSystem; $zip = "
-      "[System.IO.Compression.ZipFile]::OpenRead('" + PowerShellQuoted(z) + "'); foreach ($entry in $zip.Entries) { "
+      "[System.IO.Compression.ZipFile]::OpenRead('" + Doubled(z, '\'') + "'); foreach ($entry in $zip.Entries) { "
       "$target = $entry.FullName; if (-not $entry.Name) { [System.IO.Directory]::CreateDirectory($target) | Out-Null; "
       "} else { try { [System.IO.Compression.ZipFileExtensions]::ExtractToFile($entry, $target, $true) } catch { "
       "Write-Host ('Skipping: ' + $entry.FullName) } } }; $zip.Dispose(); Write-Host 'Extraction complete'\"",

@@ -192,6 +192,18 @@ TEST_F(LanguageGuiTest, ASwitchFromTheMenuAppliesAtOnceAndAfterARestart) {
   EXPECT_EQ(form10->ButtonClose.GetProperty("Caption"), "Schließen");
 }
 
+// How wide a text is in a window's own font.
+int TextWidth(HWND window, const std::string& text) {
+  const std::wstring wide = Widen(text);
+  HDC dc = ::GetDC(window);
+  HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+  ::SelectObject(dc, old);
+  ::ReleaseDC(window, dc);
+  return size.cx;
+}
+
 // Where a caption does not fit its control, in the control's own font:
 // "Form.Component: needs N, has M".
 std::vector<std::string> ClippedCaptions(ui::Form& window) {
@@ -222,17 +234,11 @@ std::vector<std::string> ClippedCaptions(ui::Form& window) {
       default:
         continue;
     }
-    HDC dc = ::GetDC(control->hwnd());
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control->hwnd(), WM_GETFONT, 0, 0)));
-    const std::wstring text = Widen(caption);
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(control->hwnd(), dc);
+    const int needs = TextWidth(control->hwnd(), caption) + margin;
     RECT client{};
     ::GetClientRect(control->hwnd(), &client);
-    if (size.cx + margin > client.right)
-      clipped.push_back(window.Self().Name() + "." + component->Name() + ": needs " + std::to_string(size.cx + margin) +
+    if (needs > client.right)
+      clipped.push_back(window.Self().Name() + "." + component->Name() + ": needs " + std::to_string(needs) +
                         ", has " + std::to_string(client.right));
   }
   return clipped;
@@ -251,14 +257,9 @@ TEST_F(LanguageGuiTest, EveryCaptionFitsItsControl) {
     HWND bar = form1->StatusBar2.hwnd();
     RECT panel{};
     ::SendMessageW(bar, SB_GETRECT, 0, reinterpret_cast<LPARAM>(&panel));
-    const std::wstring title = Widen(form1->MessageCaption("LangElements"));
-    HDC dc = ::GetDC(bar);
-    HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(bar, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, title.c_str(), static_cast<int>(title.size()), &size);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(bar, dc);
-    EXPECT_LE(size.cx + ::MulDiv(6, static_cast<int>(form1->dpi()), 96), panel.right - panel.left) << "LangElements";
+    EXPECT_LE(TextWidth(bar, form1->MessageCaption("LangElements")) + ::MulDiv(6, static_cast<int>(form1->dpi()), 96),
+              panel.right - panel.left)
+        << "LangElements";
   }
 }
 

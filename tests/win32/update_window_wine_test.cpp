@@ -27,8 +27,8 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 using testing::HostFile;
-std::string Env(const char* name) { return testing::EnvText(name); }
-std::optional<std::string> ReadAll(const std::string& path) { return testing::ReadWholeFile(path); }
+using testing::EnvText;
+using testing::ReadWholeFile;
 
 // Lets the window's messages run until `done` holds; false after 20 s.
 template <typename Done>
@@ -46,7 +46,7 @@ class UpdateWindowWineTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { ui::InitializeUi(::GetModuleHandleW(nullptr)); }
   void SetUp() override {
-    base = Env("VANDREL_TEST_HTTP");
+    base = EnvText("VANDREL_TEST_HTTP");
     if (base.empty()) GTEST_SKIP() << "no test servers (tests/oracle/run_with_servers.py starts them)";
     program = folder.path() + "\\Program";
     temp = folder.path() + "\\Temp";
@@ -97,7 +97,7 @@ class UpdateWindowWineTest : public ::testing::Test {
     EXPECT_FALSE(form.ProgressBarUpdate.Visible());
   }
   std::string Served(const std::string& relative) {
-    return ReadAll(HostFile(Env("VANDREL_TEST_SITE") + "/" + relative)).value_or("<not served>");
+    return ReadWholeFile(HostFile(EnvText("VANDREL_TEST_SITE") + "/" + relative)).value_or("<not served>");
   }
 
   std::string base;
@@ -194,7 +194,7 @@ class InternetSettings {
 
 TEST_F(UpdateWindowWineTest, TheUsersProxyCarriesTheCheckAndTheDownloadWhenEnabled) {
   InternetSettings settings;
-  settings.Set(1, Widen(Env("VANDREL_TEST_PROXY")));
+  settings.Set(1, Widen(EnvText("VANDREL_TEST_PROXY")));
   TForm10::Environment environment = Environment({base + "download/"}, true);
   environment.registry = nullptr;  // the prefix's own registry
   auto form = Window(std::move(environment));
@@ -205,19 +205,19 @@ TEST_F(UpdateWindowWineTest, TheUsersProxyCarriesTheCheckAndTheDownloadWhenEnabl
   form->CheckBoxQuickUpdate.SetChecked(false);
   Download(*form);
   ExpectIdle(*form, "Файлы обновления загружены!");
-  const std::string log = testing::TextOnceItHolds(HostFile(Env("VANDREL_TEST_PROXY_LOG")), "Vandrel.zip");
+  const std::string log = testing::TextOnceItHolds(HostFile(EnvText("VANDREL_TEST_PROXY_LOG")), "Vandrel.zip");
   EXPECT_THAT(log, HasSubstr("GET " + base + "download/Vandrel/version.txt"));
   EXPECT_THAT(log, HasSubstr("GET " + base + "download/Vandrel/Vandrel.zip"));
 
   // Turned off: straight to the server.
-  settings.Set(0, Widen(Env("VANDREL_TEST_PROXY")));
+  settings.Set(0, Widen(EnvText("VANDREL_TEST_PROXY")));
   auto direct = Window(Environment({base + "same/"}, true));
   direct->FormShow();
   direct->WaitForCheck();
   ui::ProcessMessages();
   EXPECT_EQ(direct->LabelUpDate.Text(), "Нет обновления");
   ::Sleep(300);
-  EXPECT_THAT(testing::ReadWholeFile(HostFile(Env("VANDREL_TEST_PROXY_LOG"))).value_or(""),
+  EXPECT_THAT(testing::ReadWholeFile(HostFile(EnvText("VANDREL_TEST_PROXY_LOG"))).value_or(""),
               ::testing::Not(HasSubstr("same/")));
 }
 
@@ -227,7 +227,7 @@ TEST_F(UpdateWindowWineTest, APortablePackageIsSavedBesideTheProgramAsServed) {
   const std::string zip = program + "\\Vandrel.zip";
   Download(*form);
   ExpectIdle(*form, "Файлы обновления загружены!");
-  EXPECT_EQ(ReadAll(zip), Served("download/Vandrel/Vandrel.zip"));
+  EXPECT_EQ(ReadWholeFile(zip), Served("download/Vandrel/Vandrel.zip"));
   EXPECT_TRUE(processes.own_log.empty()) << "nothing is run without Quick";
   EXPECT_TRUE(ended.empty());
 }
@@ -235,13 +235,13 @@ TEST_F(UpdateWindowWineTest, APortablePackageIsSavedBesideTheProgramAsServed) {
 TEST_F(UpdateWindowWineTest, APortableQuickUpdateRunsItsScriptHiddenAndEnds) {
   auto form = Check({base + "download/"}, true);
   Download(*form);
-  EXPECT_EQ(ReadAll(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
+  EXPECT_EQ(ReadWholeFile(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
   ASSERT_EQ(processes.own_log.size(), 1u);
   const std::string& run = processes.own_log[0];
   ASSERT_THAT(run, ::testing::StartsWith("run " + temp + "\\update_"));
   const std::string script = run.substr(4, run.size() - 5);  // the trailing blank: no parameters
   const Bytes expected = PortableUpdateScript(program + "\\", "Vandrel.exe", "Vandrel.zip").Content();
-  EXPECT_EQ(ReadAll(script), std::string(reinterpret_cast<const char*>(expected.data()), expected.size()));
+  EXPECT_EQ(ReadWholeFile(script), std::string(reinterpret_cast<const char*>(expected.data()), expected.size()));
   EXPECT_THAT(ended, ElementsAre("at once"));
 }
 
@@ -250,7 +250,7 @@ TEST_F(UpdateWindowWineTest, AnArchiveThatClimbsOutOfTheProgramFolderIsNeitherSa
   ASSERT_TRUE(form->ButtonDownload.Enabled());
   Download(*form);
   ExpectIdle(*form, "Файлы обновления не загружены!");
-  EXPECT_FALSE(ReadAll(program + "\\Vandrel.zip"));
+  EXPECT_FALSE(ReadWholeFile(program + "\\Vandrel.zip"));
   EXPECT_TRUE(testing::FolderEntries(temp).empty()) << "no script";
   EXPECT_TRUE(processes.own_log.empty());
   EXPECT_TRUE(ended.empty());
@@ -272,9 +272,10 @@ TEST_F(UpdateWindowWineTest, TheInstallerIsStartedWithTheExactParameters) {
   EXPECT_EQ(form->LabelUpDate.Text(), "Файлы обновления загружены!");
   EXPECT_THAT(ended, ElementsAre("normally"));
   const std::string installer = temp + "\\Vandrel-setup.exe";
-  EXPECT_EQ(ReadAll(installer), Served("download/Vandrel/Vandrel-setup.exe"));
-  ASSERT_TRUE(PumpUntil([&] { return ReadAll(installer + ".args").has_value(); })) << "the installer did not start";
-  EXPECT_THAT(*ReadAll(installer + ".args"),
+  EXPECT_EQ(ReadWholeFile(installer), Served("download/Vandrel/Vandrel-setup.exe"));
+  ASSERT_TRUE(PumpUntil([&] { return ReadWholeFile(installer + ".args").has_value(); }))
+      << "the installer did not start";
+  EXPECT_THAT(*ReadWholeFile(installer + ".args"),
               ::testing::EndsWith(" /SILENT /CLOSEAPPLICATIONS /SUPPRESSMSGBOXES /LANG=English /MERGETASKS=\"runcmd1\""));
 
   // Without Quick: no parameters, and the program goes on.
@@ -305,7 +306,7 @@ TEST_F(UpdateWindowWineTest, AFailedTransferReturnsTheWindowToIdle) {
 
 TEST_F(UpdateWindowWineTest, AStalledServerFailsTheDownload) {
   // Silent in the middle of the package, or before its first header.
-  for (const std::string& mirror : {Env("VANDREL_TEST_STALL"), Env("VANDREL_TEST_STALL") + "silent-package/"}) {
+  for (const std::string& mirror : {EnvText("VANDREL_TEST_STALL"), EnvText("VANDREL_TEST_STALL") + "silent-package/"}) {
     SCOPED_TRACE(mirror);
     auto form = Check({mirror});
     ASSERT_TRUE(form->ButtonDownload.Enabled());
@@ -331,7 +332,7 @@ TEST_F(UpdateWindowWineTest, CancelBreaksTheTransferOffAtOnceAndKeepsAnEarlierPa
   EXPECT_EQ(form->ProgressBarUpdate.Position(), 0);
   form->WaitForDownload();
   ui::ProcessMessages();
-  EXPECT_EQ(ReadAll(zip), "an earlier package");
+  EXPECT_EQ(ReadWholeFile(zip), "an earlier package");
   EXPECT_EQ(form->LabelUpDate.Text(), "Файлы обновления не загружены!") << "the broken-off transfer changed nothing";
 
   // A new start right after a cancel runs to its end.
@@ -341,7 +342,7 @@ TEST_F(UpdateWindowWineTest, CancelBreaksTheTransferOffAtOnceAndKeepsAnEarlierPa
   form->WaitForDownload();
   ui::ProcessMessages();
   ExpectIdle(*form, "Файлы обновления загружены!");
-  EXPECT_EQ(ReadAll(zip), Served("download/Vandrel/Vandrel.zip"));
+  EXPECT_EQ(ReadWholeFile(zip), Served("download/Vandrel/Vandrel.zip"));
 }
 
 TEST_F(UpdateWindowWineTest, ClosingTheWindowOrTheProgramDuringATransferNeitherWaitsNorCrashes) {
@@ -359,12 +360,12 @@ TEST_F(UpdateWindowWineTest, ClosingTheWindowOrTheProgramDuringATransferNeitherW
   // What the abandoned worker brings back later reaches no window.
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   ui::ProcessMessages();
-  EXPECT_FALSE(ReadAll(program + "\\Vandrel.zip"));
+  EXPECT_FALSE(ReadWholeFile(program + "\\Vandrel.zip"));
 }
 
 TEST_F(UpdateWindowWineTest, ASignedInstallerStartsOnlyWhenItsSignatureHolds) {
-  if (Env("VANDREL_TEST_SIGNED").empty()) GTEST_SKIP() << "no signed installers (openssl and osslsigncode make them)";
-  ASSERT_TRUE(testing::TrustInThisPrefix(HostFile(Env("VANDREL_TEST_CA"))));
+  if (EnvText("VANDREL_TEST_SIGNED").empty()) GTEST_SKIP() << "no signed installers (openssl and osslsigncode make them)";
+  ASSERT_TRUE(testing::TrustInThisPrefix(HostFile(EnvText("VANDREL_TEST_CA"))));
   const std::string installer = temp + "\\Vandrel-setup.exe";
   const struct {
     const char* folder;
@@ -382,7 +383,7 @@ TEST_F(UpdateWindowWineTest, ASignedInstallerStartsOnlyWhenItsSignatureHolds) {
     } else {
       ExpectIdle(*form, "Файлы обновления не загружены!");
       EXPECT_TRUE(processes.own_log.empty());
-      EXPECT_FALSE(ReadAll(installer)) << "the refused installer is not left behind";
+      EXPECT_FALSE(ReadWholeFile(installer)) << "the refused installer is not left behind";
     }
   }
 }
@@ -436,7 +437,7 @@ TEST_F(UpdateWindowWineTest, TheStartUpCheckAsksOnceAndAYesDownloadsWithoutAClic
   EXPECT_EQ(asked.size(), 2u);
   EXPECT_EQ(status_while_open, "Доступно обновление 9.0.26.320 ---> 9.0.27.1");
   EXPECT_THAT(ended, ElementsAre("at once")) << "the portable quick update ran";
-  EXPECT_EQ(ReadAll(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
+  EXPECT_EQ(ReadWholeFile(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
 }
 
 TEST_F(UpdateWindowWineTest, AYesWhileTheWindowIsOpenDownloadsInThatWindow) {
@@ -468,7 +469,7 @@ TEST_F(UpdateWindowWineTest, AYesWhileTheWindowIsOpenDownloadsInThatWindow) {
   form->WaitForCheck();
   ui::ProcessMessages();
   ExpectIdle(*form, "Файлы обновления загружены!");
-  EXPECT_EQ(ReadAll(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
+  EXPECT_EQ(ReadWholeFile(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
 }
 
 TEST_F(UpdateWindowWineTest, NoStartUpRequestWhenTheUserTurnedTheCheckOff) {
