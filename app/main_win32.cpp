@@ -12,6 +12,8 @@
 #include "app/unit_base_win32.h"
 #include "common/paths.h"
 #include "ui/app.h"
+#include "ui/message_dialog.h"
+#include "platform/win32/system_version.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_file_system.h"
@@ -32,14 +34,9 @@ bool AlreadyRunning() {
   return false;
 }
 
-// The true version, whatever compatibility shims would report.
 bool IsWindows10Or11() {
-  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  OSVERSIONINFOW info{sizeof info};
-  auto fn = reinterpret_cast<RtlGetVersionFn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-  if (fn == nullptr || fn(&info) != 0) return false;
-  return vandrel::IsWindows10Or11(info.dwMajorVersion, info.dwBuildNumber);
+  const vandrel::SystemVersion& v = vandrel::CurrentSystemVersion();
+  return vandrel::IsWindows10Or11(v.major, v.build);
 }
 
 std::vector<std::string> Arguments() {
@@ -88,8 +85,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   form1.FormShow();
 
   if (!IsWindows10Or11()) {
-    ::MessageBoxW(nullptr, vandrel::Widen(form1.MessageCaption("LangOnlyWindows")).c_str(),
-                  vandrel::Widen(form1.MessageCaption("LangError")).c_str(), MB_OK | MB_ICONERROR);
+    vandrel::ui::ShowMessageBox(nullptr, form1.MessageCaption("LangOnlyWindows"), form1.MessageCaption("LangError"),
+                                vandrel::ui::MessageDialogSpec::Icon::kError);
     return 0;
   }
   form1.Show();

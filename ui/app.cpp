@@ -6,6 +6,7 @@
 #include "config/product.h"
 #include "platform/win32/wide.h"
 #include "ui/form.h"
+#include "ui/message_dialog.h"
 #include "ui/theme.h"
 
 namespace vandrel::ui {
@@ -68,9 +69,9 @@ void ShowDefaultErrorReport(HWND owner, const char* what) noexcept {
       ErrorReporter()(owner, what ? what : "Unknown error");
       return;
     }
-    ::MessageBoxW(owner, Widen(what ? what : "Unknown error").c_str(), Widen(kApplicationTitle).c_str(),
-                  MB_OK | MB_ICONERROR);
+    ShowMessageBox(owner, what ? what : "Unknown error", std::string(kApplicationTitle), MessageDialogSpec::Icon::kError);
   } catch (...) {
+    // Our own box needs memory of its own; the system's is the last resort.
     ::MessageBoxW(owner, L"Out of memory", L"Vandrel", MB_OK | MB_ICONERROR);
   }
 }

@@ -1,11 +1,17 @@
 #include "ui/dark_paint.h"
 
 #include <commctrl.h>
+#include <dwmapi.h>
+
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/win32/system_version.h"
 
 #include "ui/theme.h"
 
@@ -36,6 +42,51 @@ std::wstring TextOf(HWND hwnd) {
 HFONT FontOf(HWND hwnd) { return reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)); }
 
 }  // namespace
+
+void UseDarkTitleBar(HWND window, bool dark) {
+  BOOL on = dark ? TRUE : FALSE;
+  if (FAILED(::DwmSetWindowAttribute(window, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &on, sizeof on)))
+    ::DwmSetWindowAttribute(window, 19 /* the same before build 19041 */, &on, sizeof on);
+}
+
+void UseDarkScrollBars(HWND control, bool dark, const wchar_t* dark_class) {
+  // Only a control we once gave the dark class is given back its own.
+  constexpr wchar_t kDarkThemeProperty[] = L"VandrelDarkTheme";
+  const bool was_dark = ::GetPropW(control, kDarkThemeProperty) != nullptr;
+  if (dark == was_dark) return;
+  ::SetWindowTheme(control, dark ? dark_class : nullptr, nullptr);
+  if (dark) {
+    ::SetPropW(control, kDarkThemeProperty, reinterpret_cast<HANDLE>(1));
+  } else {
+    ::RemovePropW(control, kDarkThemeProperty);
+  }
+}
+
+void UseDarkMenus(bool dark) {
+  // uxtheme's unnamed SetPreferredAppMode (ordinal 135) and FlushMenuThemes
+  // (136) exist with these meanings from build 18362; Wine exports other
+  // functions, or none, under the same ordinals.
+  using SetPreferredAppMode = int(WINAPI*)(int);
+  using FlushMenuThemes = void(WINAPI*)();
+  static const auto entries = []() -> std::pair<SetPreferredAppMode, FlushMenuThemes> {
+    const SystemVersion& v = CurrentSystemVersion();
+    if (v.wine || v.major < 10 || v.build < 18362) return {};
+    HMODULE uxtheme = ::LoadLibraryExW(L"uxtheme.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (uxtheme == nullptr) return {};
+    auto set = reinterpret_cast<SetPreferredAppMode>(
+        reinterpret_cast<void*>(::GetProcAddress(uxtheme, MAKEINTRESOURCEA(135))));
+    auto flush = reinterpret_cast<FlushMenuThemes>(
+        reinterpret_cast<void*>(::GetProcAddress(uxtheme, MAKEINTRESOURCEA(136))));
+    if (set == nullptr || flush == nullptr) return {};
+    return {set, flush};
+  }();
+  static bool menus_dark = false;
+  if (entries.first == nullptr || dark == menus_dark) return;
+  constexpr int kDefault = 0, kForceDark = 2;
+  entries.first(dark ? kForceDark : kDefault);
+  entries.second();
+  menus_dark = dark;
+}
 
 bool PaintDarkInstead(HWND hwnd, UINT msg, LRESULT& result, const std::function<void(HDC)>& paint) {
   if (!Theme::Current().dark()) return false;
@@ -77,7 +128,10 @@ void PaintDarkButton(HWND button, HDC dc, bool flat, HICON glyph, int glyph_size
     ::SetTextColor(dc, theme.Color(enabled ? ColorRole::kText : ColorRole::kDisabledText));
     RECT t = r;
     if (pushed) ::OffsetRect(&t, 1, 1);
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &t, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    // Mnemonic underlines only once the keyboard is in use, as Windows shows them.
+    const bool hide_accel = (::SendMessageW(button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) != 0;
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &t,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | (hide_accel ? DT_HIDEPREFIX : 0));
     ::SelectObject(dc, old);
   }
   if (::GetFocus() == button && (::SendMessageW(button, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) == 0) {

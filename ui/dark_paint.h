@@ -13,6 +13,19 @@ namespace vandrel::ui {
 // (the system draws today's look).
 bool PaintDarkInstead(HWND hwnd, UINT msg, LRESULT& result, const std::function<void(HDC)>& paint);
 
+// Asks Windows for a dark (or the usual) title bar on a top-level window;
+// nothing changes where the system has none to give (Wine, old builds).
+void UseDarkTitleBar(HWND window, bool dark);
+
+// Windows' own dark scroll bars (and, for a drop-down list, its list) on a
+// control: `dark_class` is the theme class that has them. The light style
+// returns the control to the system's theme.
+void UseDarkScrollBars(HWND control, bool dark, const wchar_t* dark_class = L"DarkMode_Explorer");
+
+// Popup menus in dark colours, where Windows can draw them so: Windows 10
+// 1903 and later, never Wine. Elsewhere nothing changes.
+void UseDarkMenus(bool dark);
+
 // A push button (a flat one shows its face only while hot or pushed), with
 // its glyph, caption, default frame and focus.
 void PaintDarkButton(HWND button, HDC dc, bool flat, HICON glyph, int glyph_size);

@@ -11,6 +11,7 @@
 #include "platform/win32/wide.h"
 #include "ui/app.h"
 #include "ui/controls/button.h"
+#include "ui/dark_paint.h"
 #include "ui/theme.h"
 
 namespace vandrel::ui {
@@ -285,9 +286,7 @@ void Form::CenterOnDesktop() {
 
 void Form::ApplyTheme() {
   // The title bar and the scroll bars Windows draws itself (nothing under Wine).
-  BOOL dark = Theme::Current().dark() ? TRUE : FALSE;
-  if (FAILED(::DwmSetWindowAttribute(hwnd_, 20 /* DWMWA_USE_IMMERSIVE_DARK_MODE */, &dark, sizeof dark)))
-    ::DwmSetWindowAttribute(hwnd_, 19 /* the same before build 19041 */, &dark, sizeof dark);
+  UseDarkTitleBar(hwnd_, Theme::Current().dark());
   // Hints: drawn plain in the palette's colours in the dark style, by the
   // system's theme in the light one.
   if (tooltip_) {

@@ -2,15 +2,23 @@
 
 #include <algorithm>
 
+#include <commctrl.h>
+
 #include "platform/win32/gdi_handles.h"
 #include "platform/win32/wide.h"
 #include "ui/app.h"
+#include "ui/dark_paint.h"
+#include "ui/theme.h"
 
 namespace vandrel::ui {
 namespace {
 
 constexpr wchar_t kDialogClass[] = L"VandrelMessageDialog";
 constexpr int kFirstButtonId = 100;
+// Posted to itself when the system's settings change: by the time it
+// arrives the program's windows have taken the style the change asks for.
+constexpr UINT kRestyle = WM_APP + 1;
+constexpr UINT_PTR kButtonHookId = 1;
 
 struct DialogState {
   const MessageDialogSpec* spec = nullptr;
@@ -18,6 +26,20 @@ struct DialogState {
   bool done = false;
   int cancel = 0;
 };
+
+// The buttons draw themselves in the dark style, as the windows' buttons do.
+LRESULT CALLBACK ButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) noexcept {
+  if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, &ButtonProc, kButtonHookId);
+  LRESULT result = 0;
+  if (PaintDarkInstead(hwnd, msg, result, [hwnd](HDC dc) { PaintDarkButton(hwnd, dc, false, nullptr, 0); }))
+    return result;
+  return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void Restyle(HWND dialog) {
+  UseDarkTitleBar(dialog, Theme::Current().dark());
+  ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
 
 LRESULT CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
   auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -51,8 +73,30 @@ LRESULT CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
         state->done = true;
       }
       return 0;
-    case WM_CTLCOLORSTATIC:
-      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+    case WM_ERASEBKGND: {
+      RECT r;
+      ::GetClientRect(hwnd, &r);
+      ::FillRect(reinterpret_cast<HDC>(wp), &r, Theme::Current().Brush(ColorRole::kWindow));
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC: {
+      Theme& theme = Theme::Current();
+      auto dc = reinterpret_cast<HDC>(wp);
+      ::SetTextColor(dc, theme.Color(ColorRole::kText));
+      ::SetBkColor(dc, theme.Color(ColorRole::kWindow));
+      return reinterpret_cast<LRESULT>(theme.Brush(ColorRole::kWindow));
+    }
+    case WM_CTLCOLORBTN:
+      if (Theme::Current().dark()) return reinterpret_cast<LRESULT>(Theme::Current().Brush(ColorRole::kWindow));
+      break;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      ::PostMessageW(hwnd, kRestyle, 0, 0);
+      break;
+    case kRestyle:
+      Restyle(hwnd);
+      return 0;
     default:
       break;
   }
@@ -71,12 +115,23 @@ void CopyToClipboard(HWND owner, const std::string& text) {
   ::CloseClipboard();
 }
 
+// A button caption without its mnemonic marks ("&&" stands for "&").
+std::string WithoutMnemonics(const std::string& caption) {
+  std::string plain;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+    else if (caption[i] == '&') continue;
+    plain += caption[i];
+  }
+  return plain;
+}
+
 }  // namespace
 
 std::string MessageDialogClipboardText(const MessageDialogSpec& spec) {
   const std::string rule = "---------------------------\r\n";
   std::string buttons;
-  for (const std::string& b : spec.buttons) buttons += b + "   ";
+  for (const std::string& b : spec.buttons) buttons += WithoutMnemonics(b) + "   ";
   std::string text = spec.text;
   // Line ends as CRLF whatever the text used.
   std::string crlf;
@@ -167,6 +222,7 @@ int ShowMessageDialog(HWND owner, const MessageDialogSpec& spec) {
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | (i == 0 ? WS_GROUP : 0) | kind, bx,
                                client_height - margin - button_height, button_width, button_height, dialog,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstButtonId + i)), Instance(), nullptr);
+    ::SetWindowSubclass(b, &ButtonProc, kButtonHookId, 0);
     ::SendMessageW(b, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
     if (i == spec.default_button) first_focus = b;
     bx += button_width + gap;
@@ -178,8 +234,10 @@ int ShowMessageDialog(HWND owner, const MessageDialogSpec& spec) {
     case MessageDialogSpec::Icon::kError: ::MessageBeep(MB_ICONERROR); break;
     case MessageDialogSpec::Icon::kWarning: ::MessageBeep(MB_ICONWARNING); break;
     case MessageDialogSpec::Icon::kQuestion: ::MessageBeep(MB_ICONQUESTION); break;
-    default: ::MessageBeep(MB_ICONINFORMATION); break;
+    case MessageDialogSpec::Icon::kInformation: ::MessageBeep(MB_ICONINFORMATION); break;
+    case MessageDialogSpec::Icon::kNone: ::MessageBeep(MB_OK); break;
   }
+  UseDarkTitleBar(dialog, Theme::Current().dark());
   ::ShowWindow(dialog, SW_SHOW);
   ::SetForegroundWindow(dialog);
   if (first_focus) ::SetFocus(first_focus);
@@ -208,6 +266,34 @@ int ShowMessageDialog(HWND owner, const MessageDialogSpec& spec) {
     return state.cancel;
   }
   return state.result;
+}
+
+std::string SystemButtonCaption(int id) {
+  // user32's MB_GetString numbers the captions from IDOK - 1.
+  using GetString = const wchar_t*(WINAPI*)(UINT);
+  if (HMODULE user32 = ::GetModuleHandleW(L"user32.dll"); user32 != nullptr && id >= IDOK) {
+    if (auto get = reinterpret_cast<GetString>(reinterpret_cast<void*>(::GetProcAddress(user32, "MB_GetString")))) {
+      if (const wchar_t* text = get(static_cast<UINT>(id - IDOK)); text != nullptr && *text != L'\0')
+        return Narrow(text);
+    }
+  }
+  switch (id) {
+    case IDYES: return "&Yes";
+    case IDNO: return "&No";
+    case IDCANCEL: return "Cancel";
+    default: return "OK";
+  }
+}
+
+void ShowMessageBox(HWND owner, const std::string& text, const std::string& title, MessageDialogSpec::Icon icon) {
+  ShowMessageDialog(owner, {.title = title, .text = text, .icon = icon, .buttons = {SystemButtonCaption(IDOK)}});
+}
+
+bool AskYesNo(HWND owner, const std::string& text, const std::string& title) {
+  return ShowMessageDialog(owner, {.title = title,
+                                   .text = text,
+                                   .icon = MessageDialogSpec::Icon::kQuestion,
+                                   .buttons = {SystemButtonCaption(IDYES), SystemButtonCaption(IDNO)}}) == 0;
 }
 
 }  // namespace vandrel::ui

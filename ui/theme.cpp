@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/dark_paint.h"
+
 namespace vandrel::ui {
 
 Palette Palette::Light() {
@@ -56,6 +58,7 @@ bool Theme::HighContrast() {
 void Theme::UseDark(bool dark) {
   dark_ = dark;
   Use(this->dark() ? Palette::Dark() : Palette::Light());
+  UseDarkMenus(this->dark());
 }
 
 Theme& Theme::Current() {

@@ -7,20 +7,20 @@
 
 #include "config/product.h"
 #include "platform/win32/wide.h"
+#include "ui/message_dialog.h"
 
 namespace vandrel::ui {
 
 void WindowPrompts::ShowMessage(const std::string& text) {
-  ::MessageBoxW(::GetActiveWindow(), Widen(text).c_str(), Widen(kApplicationTitle).c_str(), MB_OK);
+  ShowMessageBox(::GetActiveWindow(), text, std::string(kApplicationTitle));
 }
 
 void WindowPrompts::ShowError(const std::string& text, const std::string& title) {
-  ::MessageBoxW(::GetActiveWindow(), Widen(text).c_str(), Widen(title).c_str(), MB_OK | MB_ICONERROR);
+  ShowMessageBox(::GetActiveWindow(), text, title, MessageDialogSpec::Icon::kError);
 }
 
 bool WindowPrompts::Confirm(const std::string& text, const std::string& title) {
-  return ::MessageBoxW(::GetActiveWindow(), Widen(text).c_str(), Widen(title).c_str(), MB_YESNO | MB_ICONQUESTION) ==
-         IDYES;
+  return AskYesNo(::GetActiveWindow(), text, title);
 }
 
 std::optional<std::string> WindowPrompts::ChooseFile(const FileDialog& dialog) {

@@ -183,7 +183,7 @@ void TForm10::SimplePortableUpdate(const std::string& zip_in_app_dir, const std:
     exit_now_();
     return;
   }
-  ::MessageBoxW(hwnd(), L"Failed to create update script!", L"", MB_OK);
+  ui::ShowMessageBox(hwnd(), "Failed to create update script!", "");
 }
 
 }  // namespace vandrel

@@ -145,6 +145,28 @@ TEST_F(MessageDialogTest, CtrlCCopiesTheBoxAsTheSystemsBoxDoes) {
   EXPECT_EQ(ui::MessageDialogClipboardText({.title = "T", .text = "a\nb", .buttons = {"Да", "Нет"}}),
             "---------------------------\r\nT\r\n---------------------------\r\na\r\nb\r\n"
             "---------------------------\r\nДа   Нет   \r\n---------------------------\r\n");
+  // Mnemonic marks are not copied; a doubled one is a plain "&".
+  EXPECT_THAT(ui::MessageDialogClipboardText({.title = "T", .text = "a", .buttons = {"&Yes", "&No", "A&&B"}}),
+              ::testing::HasSubstr("\r\nYes   No   A&B   \r\n"));
+  owner.Hide();
+}
+
+TEST_F(MessageDialogTest, TheProgramsQuestionsAndMessagesCarryTheSystemsCaptions) {
+  owner.Show();
+  const std::string yes = ui::SystemButtonCaption(IDYES), no = ui::SystemButtonCaption(IDNO);
+  EXPECT_FALSE(yes.empty());
+  EXPECT_NE(yes, no);
+  g_seen = Seen{Seen::Act::kEnter, owner.hwnd()};
+  ::SetTimer(nullptr, 0, 100, &ActOnTheBox);
+  EXPECT_TRUE(ui::AskYesNo(owner.hwnd(), "Изменить иконку папки?", "Vandrel")) << "Enter answers yes";
+  EXPECT_THAT(g_seen.texts, ElementsAre(L"Изменить иконку папки?", Widen(yes), Widen(no)));
+  g_seen = Seen{Seen::Act::kEscape, owner.hwnd()};
+  ::SetTimer(nullptr, 0, 100, &ActOnTheBox);
+  EXPECT_FALSE(ui::AskYesNo(owner.hwnd(), "Изменить иконку папки?", "Vandrel")) << "Escape answers no";
+  g_seen = Seen{Seen::Act::kEnter, owner.hwnd()};
+  ::SetTimer(nullptr, 0, 100, &ActOnTheBox);
+  ui::ShowMessageBox(owner.hwnd(), "Иконка удалена", "Vandrel", ui::MessageDialogSpec::Icon::kError);
+  EXPECT_THAT(g_seen.texts, ElementsAre(L"Иконка удалена", Widen(ui::SystemButtonCaption(IDOK))));
   owner.Hide();
 }
 

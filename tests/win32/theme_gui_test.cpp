@@ -15,6 +15,8 @@
 #include "tests/fakes/fake_system.h"
 #include "tests/win32/gui_support.h"
 #include "tests/win32/screenshot.h"
+#include "ui/dark_paint.h"
+#include "ui/message_dialog.h"
 #include "ui/theme.h"
 #include "update/unit_update_win32.h"
 
@@ -165,12 +167,20 @@ double MeanLuminance(const testing::ScreenPixels& p) {
 
 // The contrast of a control's text: its most frequent colour is the
 // background, its text the colour that stands out most from it.
-double TextContrast(const testing::ScreenPixels& p) {
+std::map<COLORREF, int> ColourCounts(const testing::ScreenPixels& p) {
   std::map<COLORREF, int> counts;
   for (COLORREF c : p.pixels) ++counts[c];
+  return counts;
+}
+
+COLORREF MostFrequent(const std::map<COLORREF, int>& counts) {
+  return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+}
+
+double TextContrast(const testing::ScreenPixels& p) {
+  const std::map<COLORREF, int> counts = ColourCounts(p);
   if (counts.empty()) return 0;
-  const COLORREF background =
-      std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+  const COLORREF background = MostFrequent(counts);
   double best = 1;
   for (const auto& [c, n] : counts)
     if (n >= 3) best = std::max(best, ui::ContrastRatio(c, background));  // not a stray pixel of a frame corner
@@ -225,6 +235,117 @@ TEST(DarkPalette, TextStaysReadableOnEveryBackground) {
     for (R text : {R::kText, R::kDisabledText, R::kLink})
       EXPECT_GE(ui::ContrastRatio(p[text], p[back]), 4.5) << static_cast<int>(text) << " on " << static_cast<int>(back);
   EXPECT_GE(ui::ContrastRatio(RGB(255, 255, 255), p[R::kSelection]), 4.5) << "selected text";
+}
+
+
+// What a timer saw of the program's message box once it had been up a while.
+struct DialogShot {
+  std::string save_as;  // a PNG of the box, when not empty
+  int ticks = 0;
+  bool found = false;
+  double box_luminance = 1, button_luminance = 0, label_contrast = 0, button_contrast = 0;
+};
+DialogShot g_shot;
+
+BOOL CALLBACK MeasureChild(HWND child, LPARAM) {
+  wchar_t cls[32] = {};
+  ::GetClassNameW(child, cls, 32);
+  const LONG_PTR style = ::GetWindowLongPtrW(child, GWL_STYLE);
+  const auto pixels = testing::CaptureWindow(child);
+  if (::lstrcmpiW(cls, L"Static") == 0 && (style & SS_TYPEMASK) != SS_ICON)
+    g_shot.label_contrast = TextContrast(pixels);
+  if (::lstrcmpiW(cls, L"Button") == 0 && !pixels.pixels.empty())  // the face, not the caption's pixels
+    g_shot.button_luminance = std::max(g_shot.button_luminance, ui::RelativeLuminance(MostFrequent(ColourCounts(pixels))));
+  if (::lstrcmpiW(cls, L"Button") == 0)
+    g_shot.button_contrast = g_shot.button_contrast == 0 ? TextContrast(pixels)
+                                                         : std::min(g_shot.button_contrast, TextContrast(pixels));
+  return TRUE;
+}
+
+void CALLBACK ShootTheBox(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND box = ::FindWindowW(L"VandrelMessageDialog", nullptr);
+  if (box == nullptr || ++g_shot.ticks < 5) return;  // up, and painted
+  ::KillTimer(nullptr, id);
+  g_shot.found = true;
+  ::SetCursorPos(0, 0);
+  g_shot.box_luminance = MeanLuminance(testing::CaptureWindow(box, true));
+  ::EnumChildWindows(box, &MeasureChild, 0);
+  if (!g_shot.save_as.empty()) testing::SaveWindowPng(box, g_shot.save_as);
+  ::PostMessageW(box, WM_CLOSE, 0, 0);
+}
+
+TEST_F(ThemeGuiTest, TheMessageBoxWearsTheStyle) {
+  char dir[MAX_PATH] = {};
+  const bool shots = ::GetEnvironmentVariableA("VANDREL_SCREENSHOTS", dir, MAX_PATH) != 0;
+  if (shots) ::CreateDirectoryA(dir, nullptr);
+  form1->FormShow();
+  form1->Show();
+  for (const bool dark : {false, true}) {
+    SCOPED_TRACE(dark ? "dark" : "light");
+    dark ? form1->ThemeDarkClick() : form1->ThemeLightClick();
+    g_shot = DialogShot{shots ? std::string(dir) + "\\style-" + (dark ? "dark" : "light") + "-MessageDialog.png" : ""};
+    ::SetTimer(nullptr, 0, 100, &ShootTheBox);
+    const bool yes = ui::AskYesNo(form1->hwnd(), "Изменить иконку папки?", "Внимание!");
+    ASSERT_TRUE(g_shot.found);
+    EXPECT_FALSE(yes) << "closing the box answers no";
+    if (dark) {
+      EXPECT_LT(g_shot.box_luminance, 0.08);
+      EXPECT_LT(g_shot.button_luminance, 0.08) << "the buttons' faces are dark too";
+    } else {
+      EXPECT_GT(g_shot.box_luminance, 0.5);
+    }
+    EXPECT_GE(g_shot.label_contrast, 4.5);
+    EXPECT_GE(g_shot.button_contrast, 4.5);
+  }
+  form1->Hide();
+}
+
+// The share of pixels two captures of one window differ in.
+double Difference(const testing::ScreenPixels& a, const testing::ScreenPixels& b) {
+  if (a.width != b.width || a.height != b.height || a.pixels.empty()) return 1;
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i < a.pixels.size(); ++i) differing += a.pixels[i] != b.pixels[i];
+  return static_cast<double>(differing) / static_cast<double>(a.pixels.size());
+}
+
+TEST_F(ThemeGuiTest, TheLightStyleIsTodaysLookAndComesBackWhole) {
+  // The light palette is the system's colours, and none of the dark painters runs.
+  const ui::Palette light = ui::Palette::Light();
+  EXPECT_EQ(light[ui::ColorRole::kWindow], ::GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(light[ui::ColorRole::kControl], ::GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(light[ui::ColorRole::kText], ::GetSysColor(COLOR_WINDOWTEXT));
+  form1->ThemeLightClick();
+  EXPECT_EQ(ui::Theme::Current().palette().colors, light.colors);
+  LRESULT result = 0;
+  bool painted = false;
+  EXPECT_FALSE(ui::PaintDarkInstead(form1->hwnd(), WM_PAINT, result, [&](HDC) { painted = true; }));
+  EXPECT_FALSE(painted);
+
+  // The windows as they look with no style applied, then after dark and back.
+  TForm10 form10({.local_version = "9.0.26.320", .mirrors = {"http://127.0.0.1:9/download/"}});
+  form1->FormShow();
+  const auto capture = [](ui::Form& form) {
+    ::SetCursorPos(0, 0);
+    for (int i = 0; i < 20; ++i) {
+      ui::ProcessMessages();
+      ::Sleep(25);
+    }
+    return testing::CaptureWindow(form.hwnd(), true);
+  };
+  for (ui::Form* form : {static_cast<ui::Form*>(form1.get()), static_cast<ui::Form*>(&form10)}) {
+    SCOPED_TRACE(form->Self().Name());
+    form->Show();
+    ::SetFocus(nullptr);  // no caret blinking in one capture and not the other
+    const auto before = capture(*form);
+    form1->ThemeDarkClick();
+    const auto dark = capture(*form);
+    form1->ThemeLightClick();
+    ::SetFocus(nullptr);
+    const auto after = capture(*form);
+    EXPECT_GT(Difference(before, dark), 0.5) << "the dark style showed";
+    EXPECT_LT(Difference(before, after), 0.001) << "the light style came back as it was";
+    form->Hide();
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/win32/wide.h"
 #include "ui/dark_paint.h"
+#include "ui/theme.h"
 
 namespace vandrel::ui {
 
@@ -14,7 +15,11 @@ bool ComboBox::OnOwnMessage(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result
   return PaintDarkInstead(hwnd, msg, result, [&](HDC dc) { PaintDarkDropDown(hwnd, dc); });
 }
 
-void ComboBox::ApplyTheme() { ::InvalidateRect(hwnd_, nullptr, TRUE); }
+void ComboBox::ApplyTheme() {
+  // Windows' dark theme class for the open list and its scroll bar.
+  UseDarkScrollBars(hwnd_, Theme::Current().dark(), L"DarkMode_CFD");
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
 
 void ComboBox::Clear() { ::SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0); }
 

@@ -59,6 +59,8 @@ Memo::Memo(Form& form, const Spec& spec)
     : Edit(form, spec, ComponentKind::kMemo, {"Hint", "Text", "TextHint"},
            ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | (spec.read_only ? ES_READONLY : 0), "") {}
 
+void Memo::ApplyTheme() { UseDarkScrollBars(hwnd_, Theme::Current().dark()); }
+
 SpinEdit::SpinEdit(Form& form, const Spec& spec)
     : Edit(form, spec, ComponentKind::kSpinEdit, {"Hint", "Text"}, 0, "0") {
   updown_ = ::CreateWindowExW(0, UPDOWN_CLASSW, nullptr,

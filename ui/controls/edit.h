@@ -26,6 +26,7 @@ class Edit : public Control {
 class Memo final : public Edit {
  public:
   Memo(Form& form, const Spec& spec);
+  void ApplyTheme() override;  // Windows draws its scroll bar dark
 };
 
 // An integer box with arrows. Equal bounds mean no limit at all.

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "platform/win32/wide.h"
+#include "ui/dark_paint.h"
 #include "ui/theme.h"
 
 namespace vandrel::ui {
@@ -89,6 +90,7 @@ void ListView::ApplyTheme() {
   ListView_SetBkColor(hwnd_, theme.Color(ColorRole::kWindow));
   ListView_SetTextBkColor(hwnd_, theme.Color(ColorRole::kWindow));
   ListView_SetTextColor(hwnd_, theme.Color(ColorRole::kText));
+  UseDarkScrollBars(hwnd_, theme.dark());
 }
 
 LRESULT ListView::OnNotify(const NMHDR& header) {
