@@ -213,6 +213,25 @@ TEST_F(ThemeGuiTest, TheDarkStyleIsDarkAndItsTextReadable) {
     EXPECT_GE(TextContrast(testing::CaptureWindow(testing::Named<ui::Control>(*form1, name).hwnd())), 4.5) << name;
   EXPECT_GE(TextContrast(testing::CaptureWindow(testing::Named<ui::GroupBox>(*form1, "GroupBox5").frame())), 4.5)
       << "group caption";
+  // The drive list, open.
+  HWND drives = form1->ComboBoxDrive.hwnd();
+  ::SendMessageW(drives, CB_SHOWDROPDOWN, TRUE, 0);
+  settle();
+  COMBOBOXINFO info{sizeof info};
+  ASSERT_TRUE(::GetComboBoxInfo(drives, &info));
+  // An item that is not selected (the selected one takes the system's highlight).
+  const LRESULT count = ::SendMessageW(info.hwndList, LB_GETCOUNT, 0, 0);
+  const LRESULT selected = ::SendMessageW(info.hwndList, LB_GETCURSEL, 0, 0);
+  ASSERT_GE(count, 2) << "Wine has C: and Z:";
+  RECT item{};
+  ::SendMessageW(info.hwndList, LB_GETITEMRECT, selected == 0 ? 1 : 0, reinterpret_cast<LPARAM>(&item));
+  const auto list = testing::CaptureWindow(info.hwndList, true);
+  testing::ScreenPixels row{list.width, 0, {}};
+  for (int y = std::max<int>(0, item.top); y < std::min<int>(list.height, item.bottom); ++y, ++row.height)
+    for (int x = 0; x < list.width; ++x) row.pixels.push_back(list.At(x, y));
+  EXPECT_LT(MeanLuminance(row), 0.08) << "the open drive list";
+  EXPECT_GE(TextContrast(row), 4.5) << "the open drive list";
+  ::SendMessageW(drives, CB_SHOWDROPDOWN, FALSE, 0);
   form1->Hide();
   form8.Show();
   settle();
