@@ -77,16 +77,15 @@ TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool por
       ProgressBar1(Add<ui::ProgressBar>({.name = "ProgressBar1", .parent = &GroupBox6, .dock = Dock::kBottom,
                                          .height = 17, .visible = false})),
       MemoLog(Add<ui::Memo>({.name = "MemoLog", .parent = &GroupBox6, .dock = Dock::kFill, .read_only = true})),
-      // The general menu, right-aligned. Items whose work comes later stay
-      // visibly disabled until then.
+      // The general menu, right-aligned.
       PopupMenuGeneral(AddPopupMenu("PopupMenuGeneral", true)),
       ThemeMenu(Item({.name = "ThemeMenu", .parent = &PopupMenuGeneral, .caption = "Тема"})),
       ThemeAuto(Item({.name = "ThemeAuto", .parent = &ThemeMenu, .caption = "Системная", .type = Type::kRadio,
-                      .auto_check = true, .checked = true, .enabled = false})),
+                      .auto_check = true, .checked = true})),
       ThemeLight(Item({.name = "ThemeLight", .parent = &ThemeMenu, .caption = "Светлая", .type = Type::kRadio,
-                       .auto_check = true, .enabled = false})),
+                       .auto_check = true})),
       ThemeDark(Item({.name = "ThemeDark", .parent = &ThemeMenu, .caption = "Темная", .type = Type::kRadio,
-                      .auto_check = true, .enabled = false})),
+                      .auto_check = true})),
       LanguageMenu(Item({.name = "LanguageMenu", .parent = &PopupMenuGeneral, .caption = "Язык", .submenu = true})),
       ViewMenu(Item({.name = "ViewMenu", .parent = &PopupMenuGeneral, .caption = "Вид"})),
       IconSmallMenu(Item({.name = "IconSmallMenu", .parent = &ViewMenu, .caption = "Маленькие значки",

@@ -14,11 +14,14 @@ std::string TForm1::PortablePath() {
 void TForm1::LoadNastr() {
   CheckAndSetRegistryForFileTypes();
   const MainSettings s = ReadMainSettings(IniStore::Open(fs_, ansi_, PortablePath()));
-  // Each theme item checked from its key checks itself alone: the last
-  // checked one in menu order stays.
+  // The saved theme item is clicked: it checks itself alone and applies its
+  // style. Of several saved as checked the last in menu order wins (only its
+  // style is applied, so nothing flickers); with none, none is checked and
+  // no style is applied.
   const int theme = CheckedTheme(s.themes);
   ui::MenuItem* themes[] = {&ThemeAuto, &ThemeLight, &ThemeDark};
-  for (int i = 0; i < 3; ++i) themes[i]->SetChecked(i == theme);
+  for (int i = 0; i < 3; ++i) themes[i]->SetChecked(false);
+  if (theme >= 0) themes[theme]->on_click();
   CheckBoxCopyIcon.SetChecked(s.copy_icon);
   IconSmallMenu.SetChecked(s.icon_small);
   if (s.icon_small) SetListViewIconSize(false);

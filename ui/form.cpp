@@ -98,6 +98,9 @@ Form::Form(Options options) : options_(std::move(options)) {
     const DWORD round = 2;  // DWMWCP_ROUND
     ::DwmSetWindowAttribute(hwnd_, 33 /* DWMWA_WINDOW_CORNER_PREFERENCE */, &round, sizeof round);
   }
+  // A window made after a style was chosen wears it; its controls take it
+  // as they are added.
+  if (Theme::Current().dark()) ApplyOwnTheme();
   Windows().Add(this);
 }
 
@@ -284,8 +287,8 @@ void Form::CenterOnDesktop() {
                  0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Form::ApplyTheme() {
-  // The title bar and the scroll bars Windows draws itself (nothing under Wine).
+void Form::ApplyOwnTheme() {
+  // The title bar Windows draws itself (nothing under Wine).
   UseDarkTitleBar(hwnd_, Theme::Current().dark());
   // Hints: drawn plain in the palette's colours in the dark style, by the
   // system's theme in the light one.
@@ -297,6 +300,10 @@ void Form::ApplyTheme() {
     ::SendMessageW(tooltip_.get(), TTM_SETTIPBKCOLOR, back, 0);
     ::SendMessageW(tooltip_.get(), TTM_SETTIPTEXTCOLOR, text, 0);
   }
+}
+
+void Form::ApplyTheme() {
+  ApplyOwnTheme();
   for (auto& c : components_) c->ApplyTheme();
   ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }

@@ -123,6 +123,7 @@ class Form : public ComponentOwner {
   friend LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   friend LRESULT RouteToControl(UINT msg, WPARAM wp, LPARAM lp, bool& handled);
   void Adopt(std::unique_ptr<Control> control, const Spec& spec);
+  void ApplyOwnTheme();  // the title bar and the hints
   void LayoutChildren(const std::vector<Control*>& list, Box area);
   void ApplyDpi(UINT dpi);
   void MenuCommand(UINT command);

@@ -390,23 +390,15 @@ TEST_F(GuiTest, TheFolderListKeepsOnlyItsVerticalScrollBar) {
   form1->Hide();
 }
 
-TEST_F(GuiTest, ItemsOfLaterWorkAreDisabledAndTheLanguageMenuIsARealSubmenu) {
-  const struct {
-    const char* name;
-    bool enabled;
-  } items[] = {
-      {"ThemeMenu", true},        {"ThemeAuto", false},       {"ThemeLight", false},
-      {"ThemeDark", false},       {"LanguageMenu", true},     {"ViewMenu", true},
-      {"IconSmallMenu", true},    {"IconBigMenu", true},      {"RefreshListMenu", true},
-      {"EmbedFolderMenu", true},  {"DeleteIconCache", true},  {"RestartExplorerMenu", true},
-      {"CheckUpdateMenu", true},  {"AboutMenu", true},        {"RefreshIconMenu", true},
-      {"IconDeleteMenu", true},   {"SaveIconMenu", true},
-  };
-  for (const auto& i : items) {
-    auto& item = testing::Named<ui::MenuItem>(*form1, i.name);
+TEST_F(GuiTest, EveryMenuItemIsEnabledAndTheLanguageMenuIsARealSubmenu) {
+  for (const char* name : {"ThemeMenu", "ThemeAuto", "ThemeLight", "ThemeDark", "LanguageMenu", "ViewMenu",
+                           "IconSmallMenu", "IconBigMenu", "RefreshListMenu", "EmbedFolderMenu", "DeleteIconCache",
+                           "RestartExplorerMenu", "CheckUpdateMenu", "AboutMenu", "RefreshIconMenu", "IconDeleteMenu",
+                           "SaveIconMenu"}) {
+    auto& item = testing::Named<ui::MenuItem>(*form1, name);
     const UINT state = ::GetMenuState(item.owner_menu, item.command, MF_BYCOMMAND);
-    EXPECT_EQ((state & MF_GRAYED) == 0, i.enabled) << i.name;
-    EXPECT_EQ(item.Enabled(), i.enabled) << i.name;
+    EXPECT_EQ(state & MF_GRAYED, 0u) << name;
+    EXPECT_TRUE(item.Enabled()) << name;
   }
   MENUITEMINFOW info{sizeof info};
   info.fMask = MIIM_SUBMENU;

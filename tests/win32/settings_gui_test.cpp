@@ -7,14 +7,17 @@
 #include <gtest/gtest.h>
 
 #include "app/settings.h"
+#include "app/theme_style.h"
 #include "app/unit_base_win32.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
 #include "resources/version.h"
+#include "shell/theme_selection.h"
 #include "tests/fakes/fake_shell.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/win32/gui_support.h"
 #include "tests/win32/win32_test_support.h"
+#include "ui/theme.h"
 
 namespace vandrel {
 namespace {
@@ -84,6 +87,7 @@ TEST_F(SettingsGuiTest, TheStoredChoicesAndSizeComeBackAndOtherKeysSurvive) {
   auto form = Start();
   EXPECT_TRUE(form->ThemeDark.checked);
   EXPECT_FALSE(form->ThemeAuto.checked);
+  EXPECT_TRUE(ui::Theme::Current().dark()) << "the saved style is applied at start";
   EXPECT_TRUE(form->CheckBoxCopyIcon.Checked());
   EXPECT_TRUE(form->IconBigMenu.checked);
   EXPECT_FALSE(form->IconSmallMenu.checked);
@@ -95,6 +99,28 @@ TEST_F(SettingsGuiTest, TheStoredChoicesAndSizeComeBackAndOtherKeysSurvive) {
   EXPECT_THAT(text, HasSubstr("CheckBoxAutoCheck=0\r\n"));
   EXPECT_THAT(text, HasSubstr("[Language]\r\nLanguage=English\r\n"));
   EXPECT_THAT(text, HasSubstr("ThemeAuto=0\r\nThemeDark=1\r\nCheckBoxCopyIcon=0\r\nIconBigMenu=1\r\n"));
+  ApplyStyle(kLightStyleName);
+}
+
+TEST_F(SettingsGuiTest, TheChosenStyleSurvivesARestartAndNoneIsAppliedWhenNoneIsSaved) {
+  auto form = Start();
+  EXPECT_FALSE(form->ThemeAuto.checked || form->ThemeLight.checked || form->ThemeDark.checked);
+  EXPECT_FALSE(ui::Theme::Current().dark());
+  const struct {
+    const char* item;
+    bool dark;
+  } choices[] = {{"ThemeDark", true}, {"ThemeLight", false}, {"ThemeAuto", false /* this prefix's apps are light */}};
+  for (const auto& choice : choices) {
+    SCOPED_TRACE(choice.item);
+    testing::Named<ui::MenuItem>(*form, choice.item).on_click();
+    Close(*form);
+    ApplyStyle(choice.dark ? kLightStyleName : kDarkStyleName);  // the opposite, to see the start apply the saved one
+    form = Start();
+    for (const char* name : {"ThemeAuto", "ThemeLight", "ThemeDark"})
+      EXPECT_EQ(testing::Named<ui::MenuItem>(*form, name).checked, std::string(name) == choice.item) << name;
+    EXPECT_EQ(ui::Theme::Current().dark(), choice.dark);
+  }
+  ApplyStyle(kLightStyleName);
 }
 
 TEST_F(SettingsGuiTest, AMaximisedWindowOpensMaximisedAndKeepsItsNormalSizeInTheFile) {

@@ -23,6 +23,15 @@
 namespace vandrel {
 namespace {
 
+// Lets the windows shown paint themselves, with the pointer out of the way.
+void Settle() {
+  ::SetCursorPos(0, 0);
+  for (int i = 0; i < 20; ++i) {
+    ui::ProcessMessages();
+    ::Sleep(25);
+  }
+}
+
 constexpr char kPersonalize[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
 class ThemeGuiTest : public ::testing::Test {
@@ -140,12 +149,8 @@ TEST_F(ThemeGuiTest, ScreenshotsOfTheWindowsInBothStyles) {
   const auto shoot = [&](const char* style) {
     for (ui::Form* form : {static_cast<ui::Form*>(form1.get()), static_cast<ui::Form*>(&form8),
                            static_cast<ui::Form*>(&form10)}) {
-      ::SetCursorPos(0, 0);
       form->Show();
-      for (int i = 0; i < 20; ++i) {
-        ui::ProcessMessages();
-        ::Sleep(25);
-      }
+      Settle();
       EXPECT_TRUE(testing::SaveWindowPng(form->hwnd(), std::string(dir) + "\\style-" + style + "-" +
                                                            form->Self().Name() + ".png"));
       form->Hide();
@@ -192,15 +197,8 @@ TEST_F(ThemeGuiTest, TheDarkStyleIsDarkAndItsTextReadable) {
   TForm10 form10({.local_version = "9.0.26.320", .mirrors = {"http://127.0.0.1:9/download/"}});
   form1->FormShow();
   form1->ThemeDarkClick();
-  const auto settle = [] {
-    for (int i = 0; i < 20; ++i) {
-      ui::ProcessMessages();
-      ::Sleep(25);
-    }
-  };
-  ::SetCursorPos(0, 0);
   form1->Show();
-  settle();
+  Settle();
   // Dark: a mean relative luminance below 0.08 (about sRGB 80 of 255). The
   // client areas: scroll bars are Windows' to draw dark, and Wine draws them light.
   for (const char* name : {"ListViewList", "EditInfoTip", "MemoLog", "StatusBar2", "GroupBox2"}) {
@@ -216,7 +214,7 @@ TEST_F(ThemeGuiTest, TheDarkStyleIsDarkAndItsTextReadable) {
   // The drive list, open.
   HWND drives = form1->ComboBoxDrive.hwnd();
   ::SendMessageW(drives, CB_SHOWDROPDOWN, TRUE, 0);
-  settle();
+  Settle();
   COMBOBOXINFO info{sizeof info};
   ASSERT_TRUE(::GetComboBoxInfo(drives, &info));
   // An item that is not selected (the selected one takes the system's highlight).
@@ -234,12 +232,12 @@ TEST_F(ThemeGuiTest, TheDarkStyleIsDarkAndItsTextReadable) {
   ::SendMessageW(drives, CB_SHOWDROPDOWN, FALSE, 0);
   form1->Hide();
   form8.Show();
-  settle();
+  Settle();
   EXPECT_LT(MeanLuminance(testing::CaptureWindow(form8.hwnd())), 0.08) << "the About window";
   EXPECT_GE(TextContrast(testing::CaptureWindow(form8.LabelMainWebSite.hwnd())), 4.5) << "link";
   form8.Hide();
   form10.Show();
-  settle();
+  Settle();
   EXPECT_LT(MeanLuminance(testing::CaptureWindow(form10.hwnd())), 0.08) << "the update window";
   EXPECT_GE(TextContrast(testing::CaptureWindow(form10.LabelUpDate.hwnd())), 4.5) << "label";
   form10.Hide();
@@ -319,6 +317,19 @@ TEST_F(ThemeGuiTest, TheMessageBoxWearsTheStyle) {
   form1->Hide();
 }
 
+TEST_F(ThemeGuiTest, AWindowMadeAfterTheChoiceWearsTheStyle) {
+  form1->ThemeDarkClick();
+  TForm8 form8([this] { return form1->Caption(); }, "© 2026 Vandrel");
+  EXPECT_EQ(static_cast<COLORREF>(::SendMessageW(form8.tooltip(), TTM_GETTIPBKCOLOR, 0, 0)),
+            ui::Theme::Current().Color(ui::ColorRole::kWindow))
+      << "its hints";
+  form8.Show();
+  Settle();
+  EXPECT_LT(MeanLuminance(testing::CaptureWindow(form8.hwnd())), 0.08);
+  EXPECT_GE(TextContrast(testing::CaptureWindow(form8.LabelMainWebSite.hwnd())), 4.5) << "link";
+  form8.Hide();
+}
+
 // The share of pixels two captures of one window differ in.
 double Difference(const testing::ScreenPixels& a, const testing::ScreenPixels& b) {
   if (a.width != b.width || a.height != b.height || a.pixels.empty()) return 1;
@@ -344,11 +355,7 @@ TEST_F(ThemeGuiTest, TheLightStyleIsTodaysLookAndComesBackWhole) {
   TForm10 form10({.local_version = "9.0.26.320", .mirrors = {"http://127.0.0.1:9/download/"}});
   form1->FormShow();
   const auto capture = [](ui::Form& form) {
-    ::SetCursorPos(0, 0);
-    for (int i = 0; i < 20; ++i) {
-      ui::ProcessMessages();
-      ::Sleep(25);
-    }
+    Settle();
     return testing::CaptureWindow(form.hwnd(), true);
   };
   for (ui::Form* form : {static_cast<ui::Form*>(form1.get()), static_cast<ui::Form*>(&form10)}) {
