@@ -24,9 +24,9 @@ namespace vandrel {
 namespace {
 
 // Lets the windows shown paint themselves, with the pointer out of the way.
-void Settle() {
+void Settle(int rounds = 20) {
   ::SetCursorPos(0, 0);
-  for (int i = 0; i < 20; ++i) {
+  for (int i = 0; i < rounds; ++i) {
     ui::ProcessMessages();
     ::Sleep(25);
   }
@@ -330,12 +330,49 @@ TEST_F(ThemeGuiTest, AWindowMadeAfterTheChoiceWearsTheStyle) {
   form8.Hide();
 }
 
+
 // The share of pixels two captures of one window differ in.
 double Difference(const testing::ScreenPixels& a, const testing::ScreenPixels& b) {
   if (a.width != b.width || a.height != b.height || a.pixels.empty()) return 1;
   std::size_t differing = 0;
   for (std::size_t i = 0; i < a.pixels.size(); ++i) differing += a.pixels[i] != b.pixels[i];
   return static_cast<double>(differing) / static_cast<double>(a.pixels.size());
+}
+
+TEST_F(ThemeGuiTest, KeyboardFocusStaysVisibleInBothStyles) {
+  TForm10 form10({.local_version = "9.0.26.320", .mirrors = {"http://127.0.0.1:9/download/"}});
+  form1->FormShow();
+  const struct {
+    ui::Form* form;
+    ui::Control* control;
+    ui::Control* elsewhere;  // takes the focus away
+  } controls[] = {
+      {form1.get(), &form1->ButtonChangeIcon, &form1->ListViewList},
+      {form1.get(), &form1->ButtonGetInfo, &form1->ListViewList},
+      {form1.get(), &form1->ComboBoxDrive, &form1->ListViewList},
+      {&form10, &form10.CheckBoxAutoCheck, &form10.ButtonClose},
+      {&form10, &form10.ButtonClose, &form10.CheckBoxAutoCheck},
+  };
+  for (const bool dark : {false, true}) {
+    dark ? form1->ThemeDarkClick() : form1->ThemeLightClick();
+    for (const auto& c : controls) {
+      SCOPED_TRACE(std::string(dark ? "dark " : "light ") + c.control->Name());
+      for (ui::Form* f : {static_cast<ui::Form*>(form1.get()), static_cast<ui::Form*>(&form10)})
+        if (f != c.form) f->Hide();  // nothing in front of the control
+      if (!::IsWindowVisible(c.form->hwnd())) c.form->Show();
+      // As after a key press: Windows shows focus cues once the keyboard is used.
+      ::SendMessageW(c.form->hwnd(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+      ::SetFocus(c.elsewhere->hwnd());
+      Settle(6);
+      const auto without = testing::CaptureWindow(c.control->hwnd());
+      ::SetFocus(c.control->hwnd());
+      Settle(6);
+      ASSERT_EQ(::GetFocus(), c.control->hwnd());
+      EXPECT_GT(Difference(without, testing::CaptureWindow(c.control->hwnd())), 0.0) << "the focus shows";
+    }
+  }
+  form1->Hide();
+  form10.Hide();
 }
 
 TEST_F(ThemeGuiTest, TheLightStyleIsTodaysLookAndComesBackWhole) {
