@@ -13,6 +13,7 @@
 
 #include "platform/win32/system_version.h"
 
+#include "ui/dpi.h"
 #include "ui/theme.h"
 
 namespace vandrel::ui {
@@ -145,7 +146,7 @@ void PaintDarkButton(HWND button, HDC dc, bool flat, HICON glyph, int glyph_size
 
 void PaintDarkCheckBox(HWND check_box, HDC dc) {
   const Theme& theme = Theme::Current();
-  const int dpi = static_cast<int>(::GetDpiForWindow(check_box));
+  const int dpi = static_cast<int>(DpiOfWindow(check_box));
   RECT r;
   ::GetClientRect(check_box, &r);
   Fill(dc, r, theme.Color(ColorRole::kControl));
@@ -261,7 +262,7 @@ void PaintDarkDropDown(HWND combo, HDC dc) {
   const bool enabled = ::IsWindowEnabled(combo) != FALSE;
   Fill(dc, r, theme.Color(ColorRole::kWindow));
   Frame(dc, r, theme.Color(ColorRole::kBorder));
-  const int button = ::GetSystemMetricsForDpi(SM_CXVSCROLL, ::GetDpiForWindow(combo));
+  const int button = SystemMetricForDpi(SM_CXVSCROLL, DpiOfWindow(combo));
   RECT arrow{r.right - button, r.top + 1, r.right - 1, r.bottom - 1};
   Fill(dc, arrow, kFace);
   Arrow(dc, arrow, false, theme.Color(enabled ? ColorRole::kText : ColorRole::kDisabledText));

@@ -12,6 +12,7 @@
 #include "ui/app.h"
 #include "ui/controls/button.h"
 #include "ui/dark_paint.h"
+#include "ui/dpi.h"
 #include "ui/theme.h"
 
 namespace vandrel::ui {
@@ -85,14 +86,14 @@ Form::Form(Options options) : options_(std::move(options)) {
   hwnd_ = ::CreateWindowExW(ex, kFormClass, Widen(options_.caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                             100, 100, owner, nullptr, Instance(), this);
   static_cast<FormSelf&>(*self_).Attach(hwnd_);
-  dpi_ = ::GetDpiForWindow(hwnd_);
+  dpi_ = DpiOfWindow(hwnd_);
   font_ = MakeFont({});
   tooltip_.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                    Instance(), nullptr));
   ::SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, Scale(400));
   RECT r{0, 0, Scale(options_.client_width), Scale(options_.client_height)};
-  ::AdjustWindowRectExForDpi(&r, style, FALSE, ex, dpi_);
+  AdjustWindowRectForDpi(&r, style, FALSE, ex, dpi_);
   ::SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (options_.rounded_corners) {
     const DWORD round = 2;  // DWMWCP_ROUND

@@ -4,6 +4,7 @@
 
 #include "platform/win32/wide.h"
 #include "ui/app.h"
+#include "ui/dpi.h"
 #include "ui/form.h"
 
 namespace vandrel::ui {
@@ -116,7 +117,7 @@ void MenuItem::SetChecked(bool on) {
 void MenuItem::ApplyDpi() {
   if (glyph_resource_ == nullptr) return;
   // The small-icon size of the window's own DPI, not the system's.
-  BitmapHandle fresh = LoadGlyphBitmap(glyph_resource_, static_cast<int>(::GetSystemMetricsForDpi(SM_CXSMICON, form_.dpi())));
+  BitmapHandle fresh = LoadGlyphBitmap(glyph_resource_, static_cast<int>(SystemMetricForDpi(SM_CXSMICON, form_.dpi())));
   if (!fresh) return;
   MENUITEMINFOW mi{sizeof mi};
   mi.fMask = MIIM_BITMAP;

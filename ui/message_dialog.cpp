@@ -8,6 +8,7 @@
 #include "platform/win32/wide.h"
 #include "ui/app.h"
 #include "ui/dark_paint.h"
+#include "ui/dpi.h"
 #include "ui/theme.h"
 
 namespace vandrel::ui {
@@ -148,12 +149,12 @@ int ShowMessageDialog(HWND owner, const MessageDialogSpec& spec) {
   DialogState state;
   state.spec = &spec;
   state.cancel = spec.cancel_button >= 0 ? spec.cancel_button : static_cast<int>(spec.buttons.size()) - 1;
-  const UINT dpi = owner ? ::GetDpiForWindow(owner) : ::GetDpiForSystem();
+  const UINT dpi = owner ? DpiOfWindow(owner) : DpiOfSystem();
   auto scale = [dpi](int v) { return MulDiv(v, static_cast<int>(dpi), 96); };
 
   // The system's message font, at the owner's DPI.
-  NONCLIENTMETRICSW metrics{sizeof metrics};
-  ::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+  NONCLIENTMETRICSW metrics{};
+  NonClientMetricsForDpi(metrics, dpi);
   FontHandle font(::CreateFontIndirectW(&metrics.lfMessageFont));
 
   const std::wstring text = Widen(spec.text);
@@ -171,7 +172,7 @@ int ShowMessageDialog(HWND owner, const MessageDialogSpec& spec) {
   ::SelectObject(dc, old);
   ::ReleaseDC(nullptr, dc);
 
-  const int icon_size = spec.icon == MessageDialogSpec::Icon::kNone ? 0 : ::GetSystemMetricsForDpi(SM_CXICON, dpi);
+  const int icon_size = spec.icon == MessageDialogSpec::Icon::kNone ? 0 : SystemMetricForDpi(SM_CXICON, dpi);
   const int margin = scale(12), gap = scale(8), button_height = scale(23);
   const int buttons = static_cast<int>(spec.buttons.size());
   const int buttons_width = buttons * button_width + std::max(0, buttons - 1) * gap;
@@ -183,7 +184,7 @@ int ShowMessageDialog(HWND owner, const MessageDialogSpec& spec) {
   const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
   const DWORD ex = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | (owner ? 0 : WS_EX_TOPMOST);
   RECT frame{0, 0, client_width, client_height};
-  ::AdjustWindowRectExForDpi(&frame, style, FALSE, ex, dpi);
+  AdjustWindowRectForDpi(&frame, style, FALSE, ex, dpi);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
   // Centred on the owner (or the screen), kept on the work area.
   RECT around{};

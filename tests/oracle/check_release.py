@@ -1,8 +1,21 @@
 """Checks the release layout scripts/release made: the version file holds the
 build's version, and the archive holds the program at its root and never a
-user's settings (Config/, portable.ini) or a path outside the folder."""
+user's settings (Config/, portable.ini) or a path outside the folder. The
+program must start on Windows older than 10 far enough to say it needs 10 or
+11: it imports none of the later functions the loader would refuse it for."""
 import sys
 import zipfile
+
+import pefile
+
+# Functions of Windows 8 and later that the program only looks up at run time.
+LATER_FUNCTIONS = {
+    "AdjustWindowRectExForDpi", "GetDpiForSystem", "GetDpiForWindow", "GetSystemMetricsForDpi",
+    "SystemParametersInfoForDpi", "SetThreadDpiAwarenessContext", "SetProcessDpiAwarenessContext",
+    "EnableNonClientDpiScaling", "GetSystemDpiForProcess", "GetWindowDpiAwarenessContext",
+    "GetSystemTimePreciseAsFileTime", "CreateFile2",
+}
+LATER_LIBRARIES = ("shcore.dll", "api-ms-win-")
 
 
 def main():
@@ -13,6 +26,16 @@ def main():
             failures.append("version.txt does not hold " + version)
     with zipfile.ZipFile(f"{dist}/Vandrel.zip") as z:
         names = z.namelist()
+        program = z.read("Vandrel.exe") if "Vandrel.exe" in names else b""
+    if program:
+        pe = pefile.PE(data=program)
+        for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []):
+            library = entry.dll.decode().lower()
+            if library.startswith(LATER_LIBRARIES):
+                failures.append("the program imports " + library)
+            for function in entry.imports:
+                if function.name and function.name.decode() in LATER_FUNCTIONS:
+                    failures.append(f"the program imports {function.name.decode()} from {library}")
     if "Vandrel.exe" not in names:
         failures.append("Vandrel.exe is not at the archive's root")
     for n in names:
