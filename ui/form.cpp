@@ -381,12 +381,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       Relayout();
       return 0;
-    case WM_ERASEBKGND: {
-      RECT r;
-      ::GetClientRect(hwnd_, &r);
-      ::FillRect(reinterpret_cast<HDC>(wp), &r, Theme::Current().Brush(ColorRole::kControl));
+    case WM_ERASEBKGND:
+      FillClient(hwnd_, reinterpret_cast<HDC>(wp), ColorRole::kControl);
       return 1;
-    }
     case WM_GETMINMAXINFO: {
       auto* mm = reinterpret_cast<MINMAXINFO*>(lp);
       if (options_.min_width) mm->ptMinTrackSize.x = Scale(options_.min_width);

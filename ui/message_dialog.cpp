@@ -74,12 +74,9 @@ LRESULT CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept 
         state->done = true;
       }
       return 0;
-    case WM_ERASEBKGND: {
-      RECT r;
-      ::GetClientRect(hwnd, &r);
-      ::FillRect(reinterpret_cast<HDC>(wp), &r, Theme::Current().Brush(ColorRole::kWindow));
+    case WM_ERASEBKGND:
+      FillClient(hwnd, reinterpret_cast<HDC>(wp), ColorRole::kWindow);
       return 1;
-    }
     case WM_CTLCOLORSTATIC: {
       Theme& theme = Theme::Current();
       auto dc = reinterpret_cast<HDC>(wp);

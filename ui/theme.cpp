@@ -35,6 +35,12 @@ Palette Palette::Dark() {
   return p;
 }
 
+void FillClient(HWND hwnd, HDC dc, ColorRole role) {
+  RECT r;
+  ::GetClientRect(hwnd, &r);
+  ::FillRect(dc, &r, Theme::Current().Brush(role));
+}
+
 double RelativeLuminance(COLORREF c) {
   const auto channel = [](int v) {
     const double s = v / 255.0;

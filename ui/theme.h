@@ -34,6 +34,10 @@ struct Palette {
   static Palette Dark();
 };
 
+// Fills a window's client area with a role's colour of the current palette
+// (a window's WM_ERASEBKGND).
+void FillClient(HWND hwnd, HDC dc, ColorRole role);
+
 // The relative luminance of a colour as WCAG defines it (0 black, 1 white).
 double RelativeLuminance(COLORREF c);
 // The contrast ratio of two colours as WCAG defines it (1 to 21).
