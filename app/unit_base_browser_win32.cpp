@@ -47,22 +47,34 @@ void TForm1::ScanAndAddFoldersToListView(const std::string& path) {
   ListViewList.SetRedraw(false);
   ListViewList.DeleteAll();
   item_paths_.clear();
+  item_read_only_.clear();
+  generic_folder_icon_ = -1;  // a refresh asks the shell again
   try {
-    const std::vector<ListedFolder> folders = ListFolders(fs_, path);
+    std::vector<ListedFolder> folders = ListFolders(fs_, path);
     item_paths_.reserve(folders.size());
-    for (const ListedFolder& f : folders) {
-      item_paths_.push_back(f.full_path);
-      ListViewList.Add(f.caption, SystemIconIndex(f.full_path));  // one shell lookup per folder
+    item_read_only_.reserve(folders.size());
+    for (ListedFolder& f : folders) {
+      item_paths_.push_back(std::move(f.full_path));
+      item_read_only_.push_back(f.read_only);
     }
   } catch (...) {
     ListViewList.SetRedraw(true);
     throw;
   }
+  // The items' pictures are looked up as the list draws them.
+  ListViewList.SetCount(static_cast<int>(item_paths_.size()));
   ListViewList.SetRedraw(true);
   SelectFirstItem();
   StatusBar2.SetPanelText(0, MessageCaption("LangElements"), true);
   StatusBar2.SetPanelText(1, std::to_string(item_paths_.size()));
   ui::ProcessMessages();
+}
+
+int TForm1::FolderIconIndex(int item) {
+  if (item < 0 || static_cast<std::size_t>(item) >= item_paths_.size()) return 0;
+  if (item_read_only_[static_cast<std::size_t>(item)]) return folder_icon_lookup_(item_paths_[static_cast<std::size_t>(item)]);
+  if (generic_folder_icon_ < 0) generic_folder_icon_ = GenericFolderIconIndex();
+  return generic_folder_icon_;
 }
 
 void TForm1::SelectFirstItem() {

@@ -3,6 +3,7 @@
 #include "app/unit_base_win32.h"
 
 #include "app/file_info_utils.h"
+#include "common/paths.h"
 #include "platform/win32/win32_version_reader.h"
 
 namespace vandrel {
@@ -126,6 +127,8 @@ TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool por
   Win32VersionReader versions;
   company_ = GetCompanyName(versions, exe_path_);
   ListViewList.AddColumn("", 200);
+  ListViewList.item_text = [this](int item) { return std::string(NamePart(item_paths_[static_cast<std::size_t>(item)])); };
+  ListViewList.item_image = [this](int item) { return FolderIconIndex(item); };
   CheckBoxCopyIcon.SetChecked(true);
   // As in any status bar, the last panel reaches the right edge, so a long
   // status text is not cut.

@@ -13,6 +13,7 @@
 //   unit_base_source_win32.cpp      the icon source: dialog, drops, index, save
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "engine/engine_services.h"
 #include "engine/folder_state.h"
 #include "i18n/message_captions.h"
+#include "icons/get_big_icon_win32.h"
 #include "icons/icon_source.h"
 #include "platform/win32/win32_ansi_codec.h"
 #include "platform/win32/win32_desktop.h"
@@ -65,6 +67,13 @@ class TForm1 final : public ui::Form {
   void SelectDriveFromPath(const std::string& path);
   void ButtonUPClick();
   void ScanAndAddFoldersToListView(const std::string& path);
+  // The picture of listed folder `item`, asked for when the list first draws it.
+  int FolderIconIndex(int item);
+  // How a read-only folder's own icon is looked up (the shell's index of the
+  // path); tests count the lookups.
+  void set_folder_icon_lookup(std::function<int(const std::string&)> lookup) {
+    folder_icon_lookup_ = lookup ? std::move(lookup) : std::function<int(const std::string&)>(&SystemIconIndex);
+  }
   void SetListViewIconSize(bool large);
   void ListViewListDblClick();
   void ButtonRefreshClick();
@@ -272,6 +281,13 @@ class TForm1 final : public ui::Form {
   Prompts* prompts_ = &window_prompts_;
   Captions captions_{*this};
   std::vector<std::string> item_paths_;
+  // Only a read-only folder can show an icon of its own: Explorer reads a
+  // folder's Desktop.ini only when the folder is read-only or system, and
+  // system folders are not listed. Every other folder shows the generic
+  // folder icon, looked up once per listing.
+  std::vector<bool> item_read_only_;
+  int generic_folder_icon_ = -1;
+  std::function<int(const std::string&)> folder_icon_lookup_ = &SystemIconIndex;
   std::vector<std::string> arguments_;
   bool show_horz_scroll_ = false;
   bool show_vert_scroll_ = true;

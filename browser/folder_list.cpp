@@ -38,7 +38,8 @@ std::vector<ListedFolder> ListFolders(FileSystem& fs, std::string_view path) {
   const std::string dir = ListingDirectory(path);
   std::vector<ListedFolder> out;
   for (const FolderEntry& e : fs.ListFolder(dir))
-    if (IsListedFolder(e.name, e.attributes)) out.push_back(ListedFolder{e.name, dir + e.name});
+    if (IsListedFolder(e.name, e.attributes))
+      out.push_back(ListedFolder{e.name, dir + e.name, (e.attributes & kAttrReadOnly) != 0});
   return out;
 }
 

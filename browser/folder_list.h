@@ -23,6 +23,7 @@ bool IsListedFolder(std::string_view name, std::uint32_t attributes);
 struct ListedFolder {
   std::string caption;    // the folder's name
   std::string full_path;  // the listing directory and the name, no trailing backslash
+  bool read_only = false;
 };
 
 // The sub-folders of `path` that the list shows, in the search's own order.

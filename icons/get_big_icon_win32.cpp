@@ -77,4 +77,10 @@ int SystemIconIndex(const std::string& path) {
   return info.iIcon;
 }
 
+int GenericFolderIconIndex() {
+  SHFILEINFOW info{};
+  ::SHGetFileInfoW(L"Folder", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_USEFILEATTRIBUTES);
+  return info.iIcon;
+}
+
 }  // namespace vandrel

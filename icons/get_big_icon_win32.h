@@ -41,6 +41,9 @@ UniqueIcon ExtractPreviewIcon(const std::string& path, int index, int size);
 HIMAGELIST SystemImageListOf(bool large);
 // A path's index in those lists.
 int SystemIconIndex(const std::string& path);
+// The index of the generic folder icon, what every folder without an icon
+// of its own shows; the disk is not touched.
+int GenericFolderIconIndex();
 
 // The user's temporary folder with exactly one trailing backslash.
 std::string GetTempIconFolder();

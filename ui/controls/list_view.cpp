@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "platform/win32/wide.h"
 #include "ui/dark_paint.h"
 #include "ui/theme.h"
@@ -11,7 +13,7 @@ namespace vandrel::ui {
 ListView::ListView(Form& form, const Spec& spec) : Control(form, spec, ComponentKind::kListView, {"Hint"}) {
   CreateControlWindow(WS_EX_CLIENTEDGE, WC_LISTVIEWW,
                       WS_TABSTOP | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
-                          LVS_SHAREIMAGELISTS,
+                          LVS_SHAREIMAGELISTS | LVS_OWNERDATA,
                       "");
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
   Subclass();
@@ -47,25 +49,39 @@ void ListView::SetImageList(HIMAGELIST list) {
 }
 
 void ListView::SetRedraw(bool on) { ::SendMessageW(hwnd_, WM_SETREDRAW, on, 0); }
-void ListView::DeleteAll() { ListView_DeleteAllItems(hwnd_); }
+void ListView::DeleteAll() { SetCount(0); }
 
-void ListView::Add(const std::string& caption, int image) {
-  std::wstring text = Widen(caption);
-  LVITEMW item{};
-  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-  item.iItem = Count();
-  item.pszText = text.data();
-  item.iImage = image;
-  item.lParam = item.iItem;
-  ListView_InsertItem(hwnd_, &item);
+void ListView::SetCount(int count) {
+  images_.assign(static_cast<std::size_t>(std::max(0, count)), -1);
+  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemCountEx(hwnd_, count, 0);
+  if (count > 0) ListView_EnsureVisible(hwnd_, 0, FALSE);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 int ListView::Count() const { return ListView_GetItemCount(hwnd_); }
 
 std::string ListView::ItemCaption(int item) const {
-  wchar_t text[MAX_PATH * 4] = {};
-  ListView_GetItemText(hwnd_, item, 0, text, static_cast<int>(std::size(text)));
-  return Narrow(text);
+  return item_text && item >= 0 && item < Count() ? item_text(item) : std::string();
+}
+
+int ListView::FindItem(const std::wstring& wanted, int start, bool partial, bool wrap) const {
+  const int count = Count();
+  if (count == 0 || !item_text) return -1;
+  const auto starts_with = [&](int i) {
+    std::wstring text = Widen(item_text(i));
+    // Typing finds as the system's own lists find: by prefix, without case.
+    if (partial && text.size() > wanted.size()) text.resize(wanted.size());
+    return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text.c_str(), static_cast<int>(text.size()),
+                            wanted.c_str(), static_cast<int>(wanted.size())) == CSTR_EQUAL;
+  };
+  start = std::clamp(start, 0, count - 1);
+  for (int i = start; i < count; ++i)
+    if (starts_with(i)) return i;
+  if (wrap)
+    for (int i = 0; i < start; ++i)
+      if (starts_with(i)) return i;
+  return -1;
 }
 
 int ListView::Selected() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
@@ -94,6 +110,29 @@ void ListView::ApplyTheme() {
 }
 
 LRESULT ListView::OnNotify(const NMHDR& header) {
+  if (header.code == LVN_GETDISPINFOW) {
+    // The list's own structure, handed to us to fill in.
+    LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
+    if (item.iItem < 0 || item.iItem >= Count()) return 0;
+    if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
+      const std::wstring text = item_text ? Widen(item_text(item.iItem)) : std::wstring();
+      const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+      std::copy_n(text.c_str(), n, item.pszText);
+      item.pszText[n] = L'\0';
+    }
+    if (item.mask & LVIF_IMAGE) {
+      int& image = images_[static_cast<std::size_t>(item.iItem)];
+      if (image < 0) image = item_image ? std::max(0, item_image(item.iItem)) : 0;
+      item.iImage = image;
+    }
+    return 0;
+  }
+  if (header.code == LVN_ODFINDITEMW) {
+    const auto& find = reinterpret_cast<const NMLVFINDITEMW&>(header);
+    if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find.lvfi.psz == nullptr) return -1;
+    return FindItem(find.lvfi.psz, find.iStart, (find.lvfi.flags & LVFI_PARTIAL) != 0,
+                    (find.lvfi.flags & LVFI_WRAP) != 0);
+  }
   if (header.code == LVN_ITEMCHANGED) {
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
     if ((change.uChanged & LVIF_STATE) && ((change.uOldState ^ change.uNewState) & LVIS_SELECTED) && on_select)

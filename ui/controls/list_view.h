@@ -1,5 +1,8 @@
 // The report-style list of one column without a header, whole-row and single
-// selection, the selection visible without the focus.
+// selection, the selection visible without the focus. The list holds no items
+// of its own: it asks `item_text` and `item_image` for what it is about to
+// draw, so a folder of 100,000 entries shows at once and costs only what
+// its owner keeps.
 #pragma once
 
 #include "ui/control.h"
@@ -19,7 +22,9 @@ class ListView final : public Control {
   void SetImageList(HIMAGELIST list);
   void SetRedraw(bool on);
   void DeleteAll();
-  void Add(const std::string& caption, int image);
+  // The list now has `count` items, none selected, scrolled to the top; each
+  // is asked for when first drawn.
+  void SetCount(int count);
   int Count() const;
   std::string ItemCaption(int item) const;
   int Selected() const;  // -1: none
@@ -29,6 +34,10 @@ class ListView final : public Control {
   // Keeps the scroll bars as set whatever the list would show.
   void KeepScrollBars(bool horizontal, bool vertical);
 
+  // An item's caption, and its picture's index in the image lists; the list
+  // keeps the picture for the item's life in the list, so each is asked once.
+  std::function<std::string(int item)> item_text;
+  std::function<int(int item)> item_image;
   std::function<void()> on_select;        // the selection changed
   std::function<void()> on_click;
   std::function<void()> on_double_click;
@@ -41,7 +50,10 @@ class ListView final : public Control {
   bool OnOwnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
+  // The first item from `start` whose caption is `wanted` (or begins with it), -1: none.
+  int FindItem(const std::wstring& wanted, int start, bool partial, bool wrap) const;
   std::vector<std::string> columns_;
+  std::vector<int> images_;  // -1: not asked yet
   bool keep_bars_ = false, horizontal_ = false, vertical_ = true, fixing_bars_ = false;
 };
 
