@@ -47,15 +47,15 @@ void TForm1::ScanAndAddFoldersToListView(const std::string& path) {
   ListViewList.SetRedraw(false);
   ListViewList.DeleteAll();
   item_paths_.clear();
-  item_read_only_.clear();
+  item_own_icon_.clear();
   generic_folder_icon_ = -1;  // a refresh asks the shell again
   try {
     std::vector<ListedFolder> folders = ListFolders(fs_, path);
     item_paths_.reserve(folders.size());
-    item_read_only_.reserve(folders.size());
+    item_own_icon_.reserve(folders.size());
     for (ListedFolder& f : folders) {
       item_paths_.push_back(std::move(f.full_path));
-      item_read_only_.push_back(f.read_only);
+      item_own_icon_.push_back(f.own_icon);
     }
   } catch (...) {
     ListViewList.SetRedraw(true);
@@ -72,7 +72,7 @@ void TForm1::ScanAndAddFoldersToListView(const std::string& path) {
 
 int TForm1::FolderIconIndex(int item) {
   if (item < 0 || static_cast<std::size_t>(item) >= item_paths_.size()) return 0;
-  if (item_read_only_[static_cast<std::size_t>(item)]) return folder_icon_lookup_(item_paths_[static_cast<std::size_t>(item)]);
+  if (item_own_icon_[static_cast<std::size_t>(item)]) return folder_icon_lookup_(item_paths_[static_cast<std::size_t>(item)]);
   if (generic_folder_icon_ < 0) generic_folder_icon_ = GenericFolderIconIndex();
   return generic_folder_icon_;
 }

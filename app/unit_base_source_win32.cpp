@@ -73,7 +73,7 @@ void TForm1::DropPath(const std::string& path) {
 void TForm1::DropFolder(const std::string& path) {
   ListViewList.DeleteAll();
   item_paths_.clear();
-  item_read_only_.clear();
+  item_own_icon_.clear();
   SelectDriveFromPath(path);
   const std::string parent = CommandLineParent(path);
   PathFolder.SetText(parent);

@@ -1,6 +1,9 @@
 // The selected folder: what its Desktop.ini says, the tooltip from its name,
 // changing and removing its icon.
 #include "app/unit_base_win32.h"
+#include "browser/drives.h"
+#include "browser/folder_list.h"
+#include "common/paths.h"
 #include "engine/icon_delete.h"
 #include "engine/icon_install.h"
 #include "icons/get_big_icon_win32.h"
@@ -19,7 +22,12 @@ void TForm1::ClearTarget(bool clear_status, bool clear_tip) {
 }
 
 void TForm1::ShowFolderIcon(const std::string& icon_source, const std::string& folder) {
-  ImageFolder.SetIcon(GetShellIcon(folder));
+  // A folder that cannot show an icon of its own shows the generic one; the
+  // shell would read the folder and its parent to say so.
+  const std::optional<std::uint32_t> attributes = fs_.GetAttributes(CollapseBackslashes(folder));
+  const bool generic = attributes && (*attributes & kAttrDirectory) && !MayShowOwnFolderIcon(*attributes) &&
+                       !IsAtDriveRoot(folder);
+  ImageFolder.SetIcon(generic ? GenericFolderIcon() : GetShellIcon(folder));
   ImageIcon.SetIcon(icon_source.empty() ? IconHandle() : GetShellIcon(icon_source));
 }
 

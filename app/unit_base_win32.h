@@ -69,7 +69,7 @@ class TForm1 final : public ui::Form {
   void ScanAndAddFoldersToListView(const std::string& path);
   // The picture of listed folder `item`, asked for when the list first draws it.
   int FolderIconIndex(int item);
-  // How a read-only folder's own icon is looked up (the shell's index of the
+  // How a folder's own icon is looked up (the shell's index of the
   // path); tests count the lookups.
   void set_folder_icon_lookup(std::function<int(const std::string&)> lookup) {
     folder_icon_lookup_ = lookup ? std::move(lookup) : std::function<int(const std::string&)>(&SystemIconIndex);
@@ -281,11 +281,9 @@ class TForm1 final : public ui::Form {
   Prompts* prompts_ = &window_prompts_;
   Captions captions_{*this};
   std::vector<std::string> item_paths_;
-  // Only a read-only folder can show an icon of its own: Explorer reads a
-  // folder's Desktop.ini only when the folder is read-only or system, and
-  // system folders are not listed. Every other folder shows the generic
-  // folder icon, looked up once per listing.
-  std::vector<bool> item_read_only_;
+  // Which listed folders may show an icon of their own (MayShowOwnFolderIcon);
+  // every other one shows the generic folder icon, looked up once per listing.
+  std::vector<bool> item_own_icon_;
   int generic_folder_icon_ = -1;
   std::function<int(const std::string&)> folder_icon_lookup_ = &SystemIconIndex;
   std::vector<std::string> arguments_;

@@ -27,6 +27,10 @@ std::string ListingDirectory(std::string_view path) {
   return dir;
 }
 
+bool MayShowOwnFolderIcon(std::uint32_t attributes) {
+  return (attributes & (kAttrReadOnly | kAttrSystem | kAttrReparsePoint)) != 0;
+}
+
 bool IsListedFolder(std::string_view name, std::uint32_t attributes) {
   if (name == "." || name == "..") return false;
   if ((attributes & kAttrDirectory) == 0) return false;
@@ -39,7 +43,7 @@ std::vector<ListedFolder> ListFolders(FileSystem& fs, std::string_view path) {
   std::vector<ListedFolder> out;
   for (const FolderEntry& e : fs.ListFolder(dir))
     if (IsListedFolder(e.name, e.attributes))
-      out.push_back(ListedFolder{e.name, dir + e.name, (e.attributes & kAttrReadOnly) != 0});
+      out.push_back(ListedFolder{e.name, dir + e.name, MayShowOwnFolderIcon(e.attributes)});
   return out;
 }
 

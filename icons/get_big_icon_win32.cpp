@@ -48,6 +48,13 @@ UniqueIcon GetShellIcon(const std::string& path, int size) {
   return icon;
 }
 
+UniqueIcon GenericFolderIcon(int size) {
+  UniqueIcon icon;
+  if (SystemImageList list = GetSystemImageList(size))
+    icon.Reset(::ImageList_GetIcon(AsImageList(list), GenericFolderIconIndex(), ILD_NORMAL));
+  return icon;
+}
+
 std::string GetTempIconFolder() { return WithTrailingBackslash(Win32Shell().TempFolderPath()); }
 
 }  // namespace vandrel

@@ -44,6 +44,8 @@ int SystemIconIndex(const std::string& path);
 // The index of the generic folder icon, what every folder without an icon
 // of its own shows; the disk is not touched.
 int GenericFolderIconIndex();
+// The generic folder icon at size x size (from the shell's lists).
+UniqueIcon GenericFolderIcon(int size = kShilExtraLarge);
 
 // The user's temporary folder with exactly one trailing backslash.
 std::string GetTempIconFolder();

@@ -69,7 +69,7 @@ TEST(FolderList, NamesNeverListedAndThePathBoxJoins) {
   EXPECT_EQ(EnterFolder("C:", "Games"), "C:\\Games\\");
 }
 
-TEST(FolderList, ListsOnlyVisibleFoldersWithTheirFullPathsAndWhichAreReadOnly) {
+TEST(FolderList, ListsOnlyVisibleFoldersWithTheirFullPathsAndWhichMayShowAnIconOfTheirOwn) {
   testing::FakeFileSystem fs;
   for (const char* f : {"D:", "D:\\Games", "D:\\Hidden", "D:\\System", "D:\\$RECYCLE.BIN", "D:\\.git", "D:\\Photos",
                         "D:\\Photos\\2024"})
@@ -77,18 +77,21 @@ TEST(FolderList, ListsOnlyVisibleFoldersWithTheirFullPathsAndWhichAreReadOnly) {
   fs.files["D:\\notes.txt"] = {};
   fs.attributes["D:\\Hidden"] = kAttrDirectory | kAttrHidden;
   fs.attributes["D:\\System"] = kAttrDirectory | kAttrSystem;
-  // Only a read-only folder may show an icon of its own.
+  // Only a read-only folder (or a reparse point) may show an icon of its own.
   fs.attributes["D:\\Photos"] = kAttrDirectory | kAttrReadOnly;
+  EXPECT_TRUE(MayShowOwnFolderIcon(kAttrDirectory | kAttrSystem));
+  EXPECT_TRUE(MayShowOwnFolderIcon(kAttrDirectory | kAttrReparsePoint));
+  EXPECT_FALSE(MayShowOwnFolderIcon(kAttrDirectory | kAttrArchive));
   std::vector<std::string> captions, paths;
-  std::vector<bool> read_only;
+  std::vector<bool> own_icon;
   for (const auto& f : ListFolders(fs, "D:")) {
     captions.push_back(f.caption);
     paths.push_back(f.full_path);
-    read_only.push_back(f.read_only);
+    own_icon.push_back(f.own_icon);
   }
   EXPECT_EQ(captions, (std::vector<std::string>{"Games", "Photos"}));
   EXPECT_EQ(paths, (std::vector<std::string>{"D:\\Games", "D:\\Photos"}));
-  EXPECT_EQ(read_only, (std::vector<bool>{false, true}));
+  EXPECT_EQ(own_icon, (std::vector<bool>{false, true}));
   EXPECT_TRUE(ListFolders(fs, "D:\\Nowhere").empty());
 }
 
