@@ -22,17 +22,17 @@
 
 namespace {
 
-constexpr int kRounds = 3;  // the median of three
+constexpr int kRounds = 5;  // each measure's median, the measures taking turns
 
-double MedianSeconds(const std::function<void()>& fn) {
-  std::vector<double> times;
-  for (int r = 0; r < kRounds; ++r) {
-    const auto start = std::chrono::steady_clock::now();
-    fn();
-    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+double Seconds(const std::function<void()>& fn) {
+  const auto start = std::chrono::steady_clock::now();
+  fn();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 std::wstring Folder(const std::wstring& root, int i) { return root + L"\\Folder " + std::to_wstring(i); }
@@ -68,7 +68,7 @@ void Remove(const std::wstring& root, int count) {
 void Measure(vandrel::TForm1& form, const std::wstring& root, int count, bool custom) {
   Make(root, count, custom);
   std::size_t bare_count = 0;
-  const double bare = MedianSeconds([&] {
+  const auto bare_loop = [&] {
     bare_count = 0;
     WIN32_FIND_DATAW fd;
     HANDLE h = ::FindFirstFileW((root + L"\\*.*").c_str(), &fd);
@@ -77,30 +77,35 @@ void Measure(vandrel::TForm1& form, const std::wstring& root, int count, bool cu
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ++bare_count;
     } while (::FindNextFileW(h, &fd));
     ::FindClose(h);
-  });
+  };
   int lookups = 0;
   form.set_folder_icon_lookup([&lookups](const std::string& path) {
     ++lookups;
     return vandrel::SystemIconIndex(path);
   });
   const std::string path = vandrel::Narrow(root);
-  // Where the time goes: the search with its filters alone, then the list.
   vandrel::Win32FileSystem fs;
-  const double search = MedianSeconds([&] { vandrel::ListFolders(fs, path); });
-  const double scan = MedianSeconds([&] { form.ScanAndAddFoldersToListView(path); });
-  const double listed = MedianSeconds([&] {
-    form.ScanAndAddFoldersToListView(path);
-    ::UpdateWindow(form.ListViewList.hwnd());  // the visible items drawn, their icons looked up
-  });
+  std::vector<double> bare, listed, search, unpainted;
+  for (int r = 0; r < kRounds; ++r) {
+    bare.push_back(Seconds(bare_loop));
+    listed.push_back(Seconds([&] {
+      form.ScanAndAddFoldersToListView(path);
+      ::UpdateWindow(form.ListViewList.hwnd());  // the visible items drawn, their icons looked up
+    }));
+    // Where the time goes: the search with its filters alone, the listing
+    // without the last paint.
+    search.push_back(Seconds([&] { vandrel::ListFolders(fs, path); }));
+    unpainted.push_back(Seconds([&] { form.ScanAndAddFoldersToListView(path); }));
+  }
   std::printf("%d folders, %s: the list holds %zu (the bare loop saw %zu folder entries)\n", count,
               custom ? "every tenth read-only with an icon of its own" : "plain", form.item_paths().size(),
               bare_count);
-  std::printf("  bare FindFirstFileW loop:             %9.1f ms\n", bare * 1000);
+  std::printf("  bare FindFirstFileW loop:             %9.1f ms\n", Median(bare) * 1000);
   std::printf("  listing until painted with icons:     %9.1f ms  (%d own icon lookups in %d listings)\n",
-              listed * 1000, lookups, kRounds);
-  std::printf("  ratio:                                %9.2f x\n", listed / bare);
-  std::printf("  of which: the search and its filters %9.1f ms, the listing without painting %9.1f ms\n",
-              search * 1000, scan * 1000);
+              Median(listed) * 1000, lookups, 2 * kRounds);
+  std::printf("  ratio:                                %9.2f x\n", Median(listed) / Median(bare));
+  std::printf("  the search and its filters alone:     %9.1f ms\n", Median(search) * 1000);
+  std::printf("  the listing without the last paint:   %9.1f ms\n", Median(unpainted) * 1000);
   Remove(root, count);
 }
 

@@ -53,7 +53,11 @@ void ListView::DeleteAll() { SetCount(0); }
 
 void ListView::SetCount(int count) {
   images_.assign(static_cast<std::size_t>(std::max(0, count)), -1);
-  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  // The selected and the focused item lose their state (one of each in this
+  // single-selection list): clearing it on all items would walk every one.
+  for (UINT which : {LVNI_SELECTED, LVNI_FOCUSED})
+    if (const int item = ListView_GetNextItem(hwnd_, -1, which); item >= 0)
+      ListView_SetItemState(hwnd_, item, 0, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_SetItemCountEx(hwnd_, count, 0);
   if (count > 0) ListView_EnsureVisible(hwnd_, 0, FALSE);
   ::InvalidateRect(hwnd_, nullptr, TRUE);
