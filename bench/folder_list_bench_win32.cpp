@@ -6,6 +6,11 @@
 // e.g. under Wine:
 //   xvfb-run -a build/<preset>/wine-run build/<preset>/folder_list_bench.exe [COUNT...]
 // and on Windows from a console: folder_list_bench.exe [COUNT...]
+// `--in PATH` lists a folder made beforehand instead (kept as it is): under
+// Wine making 100,000 folders through Windows calls takes far longer than
+// listing them, so make them from Linux, e.g.
+//   python3 -c "import os; [os.makedirs(f'/tmp/big/Folder {i}') for i in range(100000)]"
+//   ... folder_list_bench.exe --in 'Z:\tmp\big'
 #include <windows.h>
 
 #include <shellapi.h>
@@ -65,8 +70,8 @@ void Remove(const std::wstring& root, int count) {
   ::RemoveDirectoryW(root.c_str());
 }
 
-void Measure(vandrel::TForm1& form, const std::wstring& root, int count, bool custom) {
-  Make(root, count, custom);
+// Lists `root` (made by the caller) and prints the figures.
+void Measure(vandrel::TForm1& form, const std::wstring& root, const char* what) {
   std::size_t bare_count = 0;
   const auto bare_loop = [&] {
     bare_count = 0;
@@ -97,8 +102,7 @@ void Measure(vandrel::TForm1& form, const std::wstring& root, int count, bool cu
     search.push_back(Seconds([&] { vandrel::ListFolders(fs, path); }));
     unpainted.push_back(Seconds([&] { form.ScanAndAddFoldersToListView(path); }));
   }
-  std::printf("%d folders, %s: the list holds %zu (the bare loop saw %zu folder entries)\n", count,
-              custom ? "every tenth read-only with an icon of its own" : "plain", form.item_paths().size(),
+  std::printf("%s: the list holds %zu (the bare loop saw %zu folder entries)\n", what, form.item_paths().size(),
               bare_count);
   std::printf("  bare FindFirstFileW loop:             %9.1f ms\n", Median(bare) * 1000);
   std::printf("  listing until painted with icons:     %9.1f ms  (%d own icon lookups in %d listings)\n",
@@ -106,7 +110,6 @@ void Measure(vandrel::TForm1& form, const std::wstring& root, int count, bool cu
   std::printf("  ratio:                                %9.2f x\n", Median(listed) / Median(bare));
   std::printf("  the search and its filters alone:     %9.1f ms\n", Median(search) * 1000);
   std::printf("  the listing without the last paint:   %9.1f ms\n", Median(unpainted) * 1000);
-  Remove(root, count);
 }
 
 }  // namespace
@@ -115,7 +118,14 @@ int main() {
   int argc = 0;
   wchar_t** argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
   std::vector<int> counts;
-  for (int i = 1; i < argc; ++i) counts.push_back(std::max(1, _wtoi(argv[i])));
+  std::wstring ready;  // --in PATH
+  for (int i = 1; i < argc; ++i) {
+    if (std::wstring(argv[i]) == L"--in" && i + 1 < argc) {
+      ready = argv[++i];
+    } else {
+      counts.push_back(std::max(1, _wtoi(argv[i])));
+    }
+  }
   ::LocalFree(argv);
   if (counts.empty()) counts = {10000, 100000};
   vandrel::ui::InitializeUi(::GetModuleHandleW(nullptr));
@@ -125,7 +135,18 @@ int main() {
 
   vandrel::TForm1 form({}, "9.0.26.320", false);
   form.Show();
-  for (int count : counts)
-    for (bool custom : {false, true}) Measure(form, root, count, custom);
+  if (!ready.empty()) {
+    Measure(form, ready, vandrel::Narrow(ready).c_str());
+    return 0;
+  }
+  for (int count : counts) {
+    for (bool custom : {false, true}) {
+      Make(root, count, custom);
+      const std::string what = std::to_string(count) + " folders, " +
+                               (custom ? "every tenth read-only with an icon of its own" : "plain");
+      Measure(form, root, what.c_str());
+      Remove(root, count);
+    }
+  }
   return 0;
 }

@@ -3,6 +3,8 @@
 // display, e.g. under Wine:
 //   xvfb-run -a build/<preset>/wine-run build/<preset>/startup_bench.exe [RUNS]
 //   xvfb-run -a build/<preset>/wine-run build/<preset>/startup_bench.exe --memory [COUNT...]
+//   ... startup_bench.exe --memory --in PATH   (a folder made beforehand: under
+//   Wine, make 100,000 folders from Linux; see folder_list_bench)
 // Start-up: from process creation to the first idle moment (WaitForInputIdle
 // returns, a window of the process is shown; Vandrel has listed the first
 // drive's root by then), the median of RUNS (7) runs of each, interleaved.
@@ -147,28 +149,50 @@ int StartUp(int runs) {
   return 0;
 }
 
-int Memory(const std::vector<int>& counts) {
+// Vandrel's commit charge at idle after listing `root` (holding `count`
+// sub-folders, one of them "Folder 0"), in MB.
+void MeasureListing(const std::wstring& vandrel, const std::wstring& root, int count, double base) {
+  // A folder given on the command line: its parent is listed.
+  Run b = Start(vandrel, root + L"\\Folder 0");
+  HWND list = nullptr;
+  ::EnumChildWindows(b.window, &FindList, reinterpret_cast<LPARAM>(&list));
+  for (int i = 0; i < 600 && ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) < count; ++i) ::Sleep(100);
+  const LRESULT listed = ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  ::Sleep(1000);
+  const double used = CommitMB(b);
+  Stop(b);
+  std::printf("%d folders (%ld listed): Vandrel %.1f MB, %.1f MB above the empty program\n", count,
+              static_cast<long>(listed), used, used - base);
+}
+
+int CountFolders(const std::wstring& root) {
+  int count = 0;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = ::FindFirstFileW((root + L"\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && fd.cFileName[0] != L'.') ++count;
+  } while (::FindNextFileW(h, &fd));
+  ::FindClose(h);
+  return count;
+}
+
+int Memory(const std::vector<int>& counts, const std::wstring& ready) {
   const std::wstring vandrel = PortableVandrel(), empty = Beside(L"empty_window.exe");
   Run a = Start(empty, L"");
   ::Sleep(1000);
   const double base = CommitMB(a);
   Stop(a);
   std::printf("commit charge of the empty window program at idle: %.1f MB\n", base);
+  if (!ready.empty()) {
+    MeasureListing(vandrel, ready, CountFolders(ready), base);
+    return 0;
+  }
   for (int count : counts) {
     const std::wstring root = TempFolder(L"vandrel-bench-memory");
     ::CreateDirectoryW(root.c_str(), nullptr);
     for (int i = 0; i < count; ++i) ::CreateDirectoryW((root + L"\\Folder " + std::to_wstring(i)).c_str(), nullptr);
-    // A folder given on the command line: its parent is listed.
-    Run b = Start(vandrel, root + L"\\Folder 0");
-    HWND list = nullptr;
-    ::EnumChildWindows(b.window, &FindList, reinterpret_cast<LPARAM>(&list));
-    for (int i = 0; i < 600 && ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) < count; ++i) ::Sleep(100);
-    const LRESULT listed = ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
-    ::Sleep(1000);
-    const double used = CommitMB(b);
-    Stop(b);
-    std::printf("%d folders (%ld listed): Vandrel %.1f MB, %.1f MB above the empty program\n", count,
-                static_cast<long>(listed), used, used - base);
+    MeasureListing(vandrel, root, count, base);
     for (int i = 0; i < count; ++i) ::RemoveDirectoryW((root + L"\\Folder " + std::to_wstring(i)).c_str());
     ::RemoveDirectoryW(root.c_str());
   }
@@ -184,9 +208,16 @@ int main() {
   ::LocalFree(argv);
   if (!args.empty() && args[0] == L"--memory") {
     std::vector<int> counts;
-    for (std::size_t i = 1; i < args.size(); ++i) counts.push_back(std::max(1, _wtoi(args[i].c_str())));
+    std::wstring ready;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+      if (args[i] == L"--in" && i + 1 < args.size()) {
+        ready = args[++i];
+      } else {
+        counts.push_back(std::max(1, _wtoi(args[i].c_str())));
+      }
+    }
     if (counts.empty()) counts = {10000, 100000};
-    return Memory(counts);
+    return Memory(counts, ready);
   }
   return StartUp(args.empty() ? 7 : std::max(1, _wtoi(args[0].c_str())));
 }

@@ -336,22 +336,11 @@ void MakeShortcut(const std::string& lnk, const std::string& target) {
 
 // The colour in the middle of an icon (0xAARRGGBB), or 0 when there is none.
 std::uint32_t CentreColour(HICON icon) {
-  if (icon == nullptr) return 0;
-  ICONINFO info{};
-  if (!::GetIconInfo(icon, &info)) return 0;
-  BITMAP bm{};
-  ::GetObjectW(info.hbmColor, sizeof bm, &bm);
-  BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB};
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
-  HDC dc = ::CreateCompatibleDC(nullptr);
-  ::GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &bi, DIB_RGB_COLORS);
-  ::DeleteDC(dc);
-  ::DeleteObject(info.hbmColor);
-  ::DeleteObject(info.hbmMask);
-  if (pixels.empty()) return 0;
-  return pixels[static_cast<std::size_t>(bm.bmHeight / 2) * static_cast<std::size_t>(bm.bmWidth) +
-                static_cast<std::size_t>(bm.bmWidth / 2)] | 0xFF000000u;
+  const testing::IconBitmap image = testing::IconPixels(icon);
+  if (image.pixels.empty()) return 0;
+  return image.pixels[static_cast<std::size_t>(image.height / 2) * static_cast<std::size_t>(image.width) +
+                      static_cast<std::size_t>(image.width / 2)] |
+         0xFF000000u;
 }
 
 class SourceGuiTest : public BrowserGuiTest {

@@ -105,23 +105,6 @@ TEST_F(BigFolderListTest, FindingAndTypingReachAnyFolder) {
   EXPECT_EQ(form->ListViewList.Selected(), 1);
 }
 
-// What an icon shows, pixel by pixel; empty when there is no icon.
-std::vector<std::uint32_t> IconPixels(HICON icon) {
-  ICONINFO info{};
-  if (icon == nullptr || !::GetIconInfo(icon, &info)) return {};
-  BITMAP bm{};
-  ::GetObjectW(info.hbmColor, sizeof bm, &bm);
-  BITMAPINFO bi{};
-  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB};
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
-  HDC dc = ::CreateCompatibleDC(nullptr);
-  ::GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(bm.bmHeight), pixels.data(), &bi, DIB_RGB_COLORS);
-  ::DeleteDC(dc);
-  ::DeleteObject(info.hbmColor);
-  ::DeleteObject(info.hbmMask);
-  return pixels;
-}
-
 // Small folders: each shows the shell's own picture for it, in the list and
 // as the selected folder's picture.
 TEST(FolderListPictures, EachFolderShowsTheShellsPicture) {
@@ -145,9 +128,9 @@ TEST(FolderListPictures, EachFolderShowsTheShellsPicture) {
     SCOPED_TRACE(path);
     EXPECT_EQ(form.FolderIconIndex(i), SystemIconIndex(path));
     form.ListViewList.Select(i);
-    const auto shown = IconPixels(form.ImageFolder.icon());
-    EXPECT_FALSE(shown.empty());
-    EXPECT_EQ(shown, IconPixels(GetShellIcon(path + "\\").get()));
+    const testing::IconBitmap shown = testing::IconPixels(form.ImageFolder.icon());
+    EXPECT_FALSE(shown.pixels.empty());
+    EXPECT_EQ(shown, testing::IconPixels(GetShellIcon(path + "\\").get()));
   }
 }
 

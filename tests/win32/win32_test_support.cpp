@@ -76,6 +76,25 @@ bool TrustInThisPrefix(const std::string& der_file) {
   return added != FALSE;
 }
 
+IconBitmap IconPixels(HICON icon) {
+  IconBitmap image;
+  ICONINFO info{};
+  if (icon == nullptr || !::GetIconInfo(icon, &info)) return image;
+  BITMAP bm{};
+  ::GetObjectW(info.hbmColor, sizeof bm, &bm);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32, BI_RGB};
+  image.width = bm.bmWidth;
+  image.height = bm.bmHeight;
+  image.pixels.resize(static_cast<std::size_t>(bm.bmWidth) * static_cast<std::size_t>(bm.bmHeight));
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  ::GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(bm.bmHeight), image.pixels.data(), &bi, DIB_RGB_COLORS);
+  ::DeleteDC(dc);
+  ::DeleteObject(info.hbmColor);
+  ::DeleteObject(info.hbmMask);
+  return image;
+}
+
 std::string EnvText(const char* name) {
   const char* v = std::getenv(name);
   return v ? v : "";

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,15 @@ class TempFolder {
 // Adds a certificate (a DER file) to the Root store of this Wine prefix's
 // machine, never the host's; false when it cannot.
 bool TrustInThisPrefix(const std::string& der_file);
+
+// What an icon shows: its colour bitmap's pixels (0xAARRGGBB) row by row
+// from the top, and its width; empty when there is no icon.
+struct IconBitmap {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  bool operator==(const IconBitmap&) const = default;
+};
+IconBitmap IconPixels(HICON icon);
 
 // An environment variable; empty when unset.
 std::string EnvText(const char* name);
