@@ -16,6 +16,8 @@ LATER_FUNCTIONS = {
     "GetSystemTimePreciseAsFileTime", "CreateFile2",
 }
 LATER_LIBRARIES = ("shcore.dll", "api-ms-win-")
+# The program is one static executable, symbols stripped; it stays small.
+MAX_PROGRAM_BYTES = 2 * 1024 * 1024
 
 
 def main():
@@ -27,8 +29,12 @@ def main():
     with zipfile.ZipFile(f"{dist}/Vandrel.zip") as z:
         names = z.namelist()
         program = z.read("Vandrel.exe") if "Vandrel.exe" in names else b""
+    if len(program) > MAX_PROGRAM_BYTES:
+        failures.append(f"Vandrel.exe is {len(program)} bytes, more than {MAX_PROGRAM_BYTES}")
     if program:
         pe = pefile.PE(data=program)
+        if pe.FILE_HEADER.PointerToSymbolTable or pe.FILE_HEADER.NumberOfSymbols:
+            failures.append("Vandrel.exe carries a symbol table")
         for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []):
             library = entry.dll.decode().lower()
             if library.startswith(LATER_LIBRARIES):
@@ -44,7 +50,7 @@ def main():
             failures.append("the archive holds " + n)
     for f in failures:
         print("FAIL:", f)
-    print(f"release: {len(names)} entries, {'passed' if not failures else 'failed'}")
+    print(f"release: {len(names)} entries, Vandrel.exe {len(program)} bytes, {'passed' if not failures else 'failed'}")
     return 1 if failures else 0
 
 
