@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/file_info_utils.h"
+#include "common/paths.h"
 #include "i18n/message_captions.h"
 #include "engine/folder_state.h"
 #include "engine/icon_delete.h"
@@ -26,11 +27,13 @@ constexpr std::string_view kUsage =
     "                               resource's value NAME (e.g. CompanyName)\n"
     "  show FOLDER                  print the folder's icon source, index and tooltip\n"
     "                               as three lines: source=, index=, tip=\n"
-    "  apply FOLDER --icon SOURCE [--index N] [--tip TEXT] [--copy]\n"
-    "                               give the folder an icon (.ico, or an icon of an\n"
+    "  apply FOLDER... --icon SOURCE [--index N] [--tip TEXT] [--copy]\n"
+    "                               give each folder an icon (.ico, or an icon of an\n"
     "                               .exe or .dll by index) and a tooltip; --copy places\n"
     "                               the icon inside the folder\n"
-    "  remove FOLDER                take the folder's icon and tooltip away again\n"
+    "  remove FOLDER...             take each folder's icon and tooltip away again\n"
+    "                               (with several folders: each is done on its own,\n"
+    "                               a summary line follows, exit 1 if any failed)\n"
     "  --help                       show this text\n"
     "\n"
     "Exit status: 0 on success, 1 on an error, 2 on a wrong call.\n";
@@ -146,13 +149,16 @@ int Show(CliPlatform& p, EngineServices& s, const std::string& folder) {
   return 0;
 }
 
-bool ParseApply(const std::vector<std::string>& args, ChangeRequest& request) {
+// The folders and options of apply; false on a wrong call.
+bool ParseApply(const std::vector<std::string>& args, ChangeRequest& request, std::vector<std::string>& folders) {
   request.has_selection = true;
   bool has_icon = false;
-  for (std::size_t i = 2; i < args.size(); ++i) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool has_value = i + 1 < args.size();
-    if (a == "--icon" && has_value) {
+    if (!a.starts_with("--")) {
+      folders.push_back(a);
+    } else if (a == "--icon" && has_value) {
       request.install.source = args[++i];
       has_icon = true;
     } else if (a == "--index" && has_value) {
@@ -165,7 +171,7 @@ bool ParseApply(const std::vector<std::string>& args, ChangeRequest& request) {
       return false;
     }
   }
-  return has_icon;
+  return has_icon && !folders.empty();
 }
 
 int Apply(CliPlatform& p, EngineServices& s, const std::string& folder, ChangeRequest request) {
@@ -210,7 +216,12 @@ int Remove(CliPlatform& p, EngineServices& s, const std::string& folder) {
 
 int Engine(CliPlatform& p, const std::vector<std::string>& args) {
   ChangeRequest request;
-  if (args[0] == "apply" && !ParseApply(args, request)) return Usage(p);
+  std::vector<std::string> folders;
+  if (args[0] == "apply") {
+    if (!ParseApply(args, request, folders)) return Usage(p);
+  } else {
+    folders.assign(args.begin() + 1, args.end());
+  }
   if (p.shell == nullptr) {
     p.err("vandrel-cli " + args[0] + " needs Windows (run the Windows build, for example under Wine)\n");
     return 1;
@@ -218,12 +229,39 @@ int Engine(CliPlatform& p, const std::vector<std::string>& args) {
   CliCaptions captions;
   CliPrompts prompts(p);
   EngineServices s{p.fs, p.ansi, *p.shell, prompts, captions, p.loader};
-  // The folder as the system resolves it ("..", ".", "/", doubled
+  // Each folder as the system resolves it ("..", ".", "/", doubled
   // separators), so the guards see the folder that would change.
-  const std::string folder = p.fs.FullPath(args[1]);
-  if (args[0] == "show") return Show(p, s, folder);
-  if (args[0] == "remove") return Remove(p, s, folder);
-  return Apply(p, s, folder, request);
+  if (args[0] == "show") return Show(p, s, p.fs.FullPath(folders[0]));
+  if (folders.size() == 1) {
+    const std::string folder = p.fs.FullPath(folders[0]);
+    return args[0] == "remove" ? Remove(p, s, folder) : Apply(p, s, folder, request);
+  }
+  // Many folders: an icon group placed in each is extracted once.
+  OwnFile shared(p.fs);
+  const InstallRequest& r = request.install;
+  if (args[0] == "apply" && r.copy && (HasExtension(r.source, ".exe") || HasExtension(r.source, ".dll")) &&
+      p.fs.FileExists(r.source)) {
+    shared.Set(p.fs.CreateUniqueFile(WithTrailingBackslash(p.shell->TempFolderPath()), "vandrel-icon", ".ico"));
+    if (!ExtractInto(s, r.source, r.index, shared.path())) {
+      p.err("No folder was changed\n");
+      return 1;
+    }
+    request.install.prepared_ico = shared.path();
+  }
+  int done = 0;
+  for (const std::string& named : folders) {
+    const std::string folder = p.fs.FullPath(named);
+    const int rc = args[0] == "remove" ? Remove(p, s, folder) : Apply(p, s, folder, request);
+    if (rc == 0) {
+      ++done;
+    } else {
+      p.err("Failed: " + named + "\n");
+    }
+  }
+  const int failed = static_cast<int>(folders.size()) - done;
+  p.out(std::to_string(folders.size()) + " folders: " + std::to_string(done) +
+        (args[0] == "remove" ? " done" : " applied") + ", " + std::to_string(failed) + " failed\n");
+  return failed == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -239,7 +277,7 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& p) {
     }
     if (command == "icons" && args.size() == 2) return Icons(p, args[1]);
     if (command == "extract" && args.size() == 4) return Extract(p, args[1], args[2], args[3]);
-    if ((command == "show" || command == "remove") && args.size() == 2) return Engine(p, args);
+    if ((command == "show" && args.size() == 2) || (command == "remove" && args.size() >= 2)) return Engine(p, args);
     if (command == "apply" && args.size() >= 4) return Engine(p, args);
     if (command == "version" && (args.size() == 2 || args.size() == 3)) {
       const std::string value =

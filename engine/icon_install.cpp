@@ -54,31 +54,6 @@ void ShowStop(EngineServices& s, const std::string& text) {
   s.prompts.ShowError(text, s.captions.Caption("LangError"));
 }
 
-// Removes a file of ours (a staged copy, a temporary extraction, a backup)
-// when the step that made it does not finish.
-class OwnFile {
- public:
-  explicit OwnFile(FileSystem& fs) : fs_(fs) {}
-  ~OwnFile() { Discard(); }
-  OwnFile(const OwnFile&) = delete;
-  OwnFile& operator=(const OwnFile&) = delete;
-  void Set(std::string path) { path_ = std::move(path); }
-  const std::string& path() const { return path_; }
-  void Keep() { path_.clear(); }  // it has become a file the folder keeps
-  void Discard() noexcept {
-    if (path_.empty()) return;
-    try {
-      fs_.SetAttributes(path_, kAttrNormal);
-      fs_.RemoveFile(path_);
-    } catch (...) {
-    }
-    path_.clear();
-  }
-
- private:
-  FileSystem& fs_;
-  std::string path_;
-};
 
 // A file already at `target` goes to the recycle bin, where it can be
 // restored, before the staged file takes its place. A backup copy puts it
@@ -103,6 +78,16 @@ void ReplaceThroughRecycleBin(EngineServices& s, const std::string& folder, cons
 }
 
 }  // namespace
+
+bool ExtractInto(EngineServices& s, const std::string& source, int index, const std::string& out) {
+  CountingPrompts counted(s.prompts);
+  IconServices icons{s.fs, s.loader, counted, s.captions};
+  const bool written = ExtractIconByIndex(icons, source, out, index);
+  if (written && s.fs.FileExists(out)) return true;
+  // The extraction explains most failures itself; a damaged group it does not.
+  if (counted.shown == 0) ShowStop(s, s.captions.Caption("LangErrorExtractingIcon"));
+  return false;
+}
 
 bool DeleteFileWithUndo(Shell& shell, const std::string& path) {
   std::string reason;
@@ -164,18 +149,15 @@ std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& 
           return std::nullopt;
         }
         ico_name = *name;
-        // A file of our own in the temporary folder: never someone else's
-        // file of the same name, and never one left by an earlier run.
-        extracted.Set(s.fs.CreateUniqueFile(WithTrailingBackslash(s.shell.TempFolderPath()), "vandrel-icon", ".ico"));
-        CountingPrompts counted(s.prompts);
-        IconServices icons{s.fs, s.loader, counted, s.captions};
-        const bool written = ExtractIconByIndex(icons, r.source, extracted.path(), r.index);
-        if (!written || !s.fs.FileExists(extracted.path())) {
-          // The extraction explains most failures itself; a damaged group it does not.
-          if (counted.shown == 0) ShowStop(s, s.captions.Caption("LangErrorExtractingIcon"));
-          return std::nullopt;
+        if (!r.prepared_ico.empty() && s.fs.FileExists(r.prepared_ico)) {
+          ready = r.prepared_ico;
+        } else {
+          // A file of our own in the temporary folder: never someone else's
+          // file of the same name, and never one left by an earlier run.
+          extracted.Set(s.fs.CreateUniqueFile(WithTrailingBackslash(s.shell.TempFolderPath()), "vandrel-icon", ".ico"));
+          if (!ExtractInto(s, r.source, r.index, extracted.path())) return std::nullopt;
+          ready = extracted.path();
         }
-        ready = extracted.path();
       }
       target = f + ico_name;
       if (!EqualsNoCase(ready, target)) {

@@ -15,7 +15,41 @@ struct InstallRequest {
   int index = 0;
   std::string tip;
   bool copy = false;  // place the icon inside the folder
+  // The icon group at `index` of an executable `source`, already extracted
+  // to an .ico by the caller (work on many folders extracts once); empty:
+  // extracted here when needed.
+  std::string prepared_ico;
 };
+
+// Removes a file of ours (a staged copy, a temporary extraction, a backup)
+// when the step that made it does not finish.
+class OwnFile {
+ public:
+  explicit OwnFile(FileSystem& fs) : fs_(fs) {}
+  ~OwnFile() { Discard(); }
+  OwnFile(const OwnFile&) = delete;
+  OwnFile& operator=(const OwnFile&) = delete;
+  void Set(std::string path) { path_ = std::move(path); }
+  const std::string& path() const { return path_; }
+  void Keep() { path_.clear(); }  // it has become a file the folder keeps
+  void Discard() noexcept {
+    if (path_.empty()) return;
+    try {
+      fs_.SetAttributes(path_, kAttrNormal);
+      fs_.RemoveFile(path_);
+    } catch (...) {
+    }
+    path_.clear();
+  }
+
+ private:
+  FileSystem& fs_;
+  std::string path_;
+};
+
+// Writes the icon group at `index` of the executable `source` to `out` as an
+// .ico; false when nothing usable was written (the reason has been shown).
+bool ExtractInto(EngineServices& s, const std::string& source, int index, const std::string& out);
 
 // One file to the recycle bin, without questions.
 bool DeleteFileWithUndo(Shell& shell, const std::string& path);

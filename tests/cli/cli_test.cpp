@@ -5,6 +5,7 @@
 
 #include "icons/pe_resource_file.h"
 #include "tests/fakes/fake_file_system.h"
+#include "tests/fakes/fake_shell.h"
 #include "tests/support/pe_builder.h"
 #include "tests/support/version_builder.h"
 
@@ -81,6 +82,43 @@ TEST_F(CliTest, FolderCommandsNeedTheWindowsShell) {
   }
   EXPECT_EQ(Run({"apply", "/tmp", "--index", "1"}), 2);  // no --icon
   EXPECT_EQ(Run({"apply", "/tmp", "--icon", "x.ico", "--bogus"}), 2);
+  EXPECT_EQ(Run({"apply", "--icon", "x.ico"}), 2);  // no folder
+}
+
+TEST_F(CliTest, ManyFoldersAtOnceEachWithItsGuardsOneExtractionAndASummary) {
+  testing::FakeShell shell(fs);
+  platform.shell = &shell;
+  for (const char* f : {"C:", "C:\\Photos", "C:\\Music", "C:\\Windows", "C:\\Users", "C:\\Users\\me",
+                        "C:\\Users\\me\\AppData", "C:\\Users\\me\\AppData\\Local",
+                        "C:\\Users\\me\\AppData\\Local\\Temp"})
+    fs.folders.insert(f);
+  fs.files["C:\\app.exe"] = testing::BuildPe(
+      testing::IconGroupResources(ResourceName::Id(1), {{.id = 1, .data = testing::PatternBytes(8, 1)}}));
+
+  // A folder the shell keeps for itself is refused; the others get the icon.
+  EXPECT_EQ(Run({"apply", "C:\\Photos", "C:\\Windows", "C:\\Music", "--icon", "C:\\app.exe", "--copy"}), 1);
+  for (const char* folder : {"C:\\Photos", "C:\\Music"}) {
+    SCOPED_TRACE(folder);
+    EXPECT_EQ(fs.files.count(std::string(folder) + "\\app.ico"), 1u);
+    EXPECT_EQ(fs.files.count(std::string(folder) + "\\Desktop.ini"), 1u);
+  }
+  EXPECT_EQ(fs.files.count("C:\\Windows\\app.ico"), 0u);
+  EXPECT_THAT(err, HasSubstr("Failed: C:\\Windows"));
+  EXPECT_EQ(out, "3 folders: 2 applied, 1 failed\n");
+  // The icon group was extracted once, and the extraction is gone.
+  int extractions = 0;
+  for (const std::string& entry : *fs.log)
+    if (entry.find("create C:\\Users\\me\\AppData\\Local\\Temp\\vandrel-icon") == 0) ++extractions;
+  EXPECT_EQ(extractions, 1);
+  for (const auto& [path, bytes] : fs.files) EXPECT_EQ(path.find("\\Temp\\vandrel-icon"), std::string::npos) << path;
+
+  // Removing from both: all done, exit 0.
+  EXPECT_EQ(Run({"remove", "C:\\Photos", "C:\\Music"}), 0);
+  EXPECT_EQ(out, "2 folders: 2 done, 0 failed\n");
+  EXPECT_EQ(fs.files.count("C:\\Photos\\app.ico"), 0u);
+  // One folder: no summary, as before.
+  EXPECT_EQ(Run({"apply", "C:\\Photos", "--icon", "C:\\app.exe"}), 0);
+  EXPECT_EQ(out, "");
 }
 
 TEST_F(CliTest, WrongCallsPrintUsageAndExitTwo) {

@@ -169,6 +169,26 @@ def main():
         raw = read(os.path.join(c, "Desktop.ini"))  # UTF-16 since it held text the code page cannot
         text = raw[2:].decode("utf-16-le") if raw[:2] == b"\xff\xfe" else raw.decode("latin-1")
         chk.expect("\r\nInfoTip=one  [two] three\r\n" in text, f"a tooltip with line breaks: {text!r}")
+
+        # Many folders at once: one protected among three; the other two get
+        # the icon group (extracted once), a summary follows, exit 1.
+        batch = [os.path.join(work, "batch", n) for n in ("One", "Windows", "Two")]
+        for p in batch:
+            os.makedirs(p)
+        r = cli("apply", *[win(p) for p in batch], "--icon", win(dll), "--index", "2", "--copy")
+        chk.expect(r.returncode == 1, f"batch apply: exit {r.returncode} {r.stderr!r}")
+        chk.expect(r.stdout.decode().strip() == "3 folders: 2 applied, 1 failed", f"batch summary: {r.stdout!r}")
+        chk.expect(("Failed: " + win(batch[1])).encode() in r.stderr, f"batch failure not named: {r.stderr!r}")
+        chk.expect(not os.listdir(batch[1]), f"the protected folder changed: {os.listdir(batch[1])}")
+        for p in (batch[0], batch[2]):
+            names = sorted(n.lower() for n in os.listdir(p))
+            chk.expect(names == ["desktop.ini", "mixed32.ico"], f"batch folder {p}: {names}")
+        chk.expect(read(os.path.join(batch[0], "mixed32.ico")) == read(os.path.join(batch[2], "mixed32.ico")),
+                   "the two folders got different icons")
+        r = cli("remove", *[win(p) for p in (batch[0], batch[2])])
+        chk.expect(r.returncode == 0 and r.stdout.decode().strip() == "2 folders: 2 done, 0 failed",
+                   f"batch remove: exit {r.returncode} {r.stdout!r} {r.stderr!r}")
+        chk.expect(not os.listdir(batch[0]) and not os.listdir(batch[2]), "batch remove left files")
     finally:
         shutil.rmtree(work, ignore_errors=True)
     chk.finish("engine through vandrel-cli")
