@@ -1,0 +1,183 @@
+#include "icons/picture_icon.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace vandrel {
+namespace {
+
+constexpr std::uint32_t kRed = 0xFFFF0000, kWhite = 0xFFFFFFFF, kBlack = 0xFF000000, kClear = 0x00000000;
+
+RgbaImage Filled(int width, int height, std::uint32_t colour) {
+  return {width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, colour)};
+}
+
+std::uint32_t Le(const Bytes& b, std::size_t at, int bytes) {
+  std::uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<std::uint32_t>(b[at + static_cast<std::size_t>(i)]);
+  return v;
+}
+
+std::uint32_t Be(const Bytes& b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v = v << 8 | static_cast<std::uint32_t>(b[at + static_cast<std::size_t>(i)]);
+  return v;
+}
+
+TEST(PictureIcon, AreaAveragingKeepsFlatColoursAndAveragesWhatACellCovers) {
+  for (const auto& [w, h] : std::vector<std::pair<int, int>>{{1, 1}, {7, 3}, {48, 48}, {300, 200}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    for (int size : {1, 16, 40, 256}) {
+      const RgbaImage scaled = ResampleArea(Filled(w, h, 0xFF336699), size, size);
+      EXPECT_EQ(scaled, Filled(size, size, 0xFF336699));
+    }
+  }
+  // A black and white checker seen from afar is grey.
+  const RgbaImage checker{2, 2, {kBlack, kWhite, kWhite, kBlack}};
+  EXPECT_EQ(ResampleArea(checker, 1, 1).pixels[0], 0xFF808080u);
+  // Thirds: 3 pixels into 2, each new one takes one and a half old ones.
+  const RgbaImage row{3, 1, {0xFF000000, 0xFF0000FF, 0xFF0000FF}};
+  const RgbaImage two = ResampleArea(row, 2, 1);
+  EXPECT_EQ(two.pixels[0], 0xFF000055u);  // (0 * 1 + 255 * 0.5) / 1.5
+  EXPECT_EQ(two.pixels[1], 0xFF0000FFu);
+  // A transparent pixel lends no colour, only its transparency.
+  const RgbaImage half{2, 1, {kRed, 0x0000FF00}};
+  EXPECT_EQ(ResampleArea(half, 1, 1).pixels[0], 0x80FF0000u);
+  EXPECT_EQ(ResampleArea(Filled(5, 5, kClear), 2, 2), Filled(2, 2, kClear));
+}
+
+TEST(PictureIcon, APictureThatIsNotSquareIsCentredOnATransparentSquare) {
+  const RgbaImage wide = CentredOnSquare(Filled(4, 2, kRed));
+  ASSERT_EQ(wide.width, 4);
+  ASSERT_EQ(wide.height, 4);
+  for (int x = 0; x < 4; ++x) {
+    EXPECT_EQ(wide.At(x, 0), kClear);
+    EXPECT_EQ(wide.At(x, 1), kRed);
+    EXPECT_EQ(wide.At(x, 2), kRed);
+    EXPECT_EQ(wide.At(x, 3), kClear);
+  }
+  const RgbaImage tall = CentredOnSquare(Filled(1, 3, kRed));
+  EXPECT_EQ(tall.pixels, (std::vector<std::uint32_t>{kClear, kRed, kClear, kClear, kRed, kClear, kClear, kRed, kClear}));
+}
+
+// The scanlines of our PNG (stored deflate blocks), checked on the way.
+Bytes PngScanlines(const Bytes& png, int& width, int& height) {
+  const Bytes signature{std::byte{0x89}, std::byte{'P'}, std::byte{'N'}, std::byte{'G'},
+                        std::byte{'\r'}, std::byte{'\n'}, std::byte{0x1A}, std::byte{'\n'}};
+  EXPECT_TRUE(std::equal(signature.begin(), signature.end(), png.begin()));
+  Bytes zlib;
+  for (std::size_t at = 8; at + 12 <= png.size();) {
+    const std::uint32_t length = Be(png, at);
+    const std::string type(reinterpret_cast<const char*>(png.data() + at + 4), 4);
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (std::size_t i = at + 4; i < at + 8 + length; ++i) {
+      crc ^= static_cast<std::uint32_t>(png[i]);
+      for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    EXPECT_EQ(~crc, Be(png, at + 8 + length)) << type;
+    if (type == "IHDR") {
+      width = static_cast<int>(Be(png, at + 8));
+      height = static_cast<int>(Be(png, at + 12));
+      EXPECT_EQ(static_cast<int>(png[at + 16]), 8);  // bits per channel
+      EXPECT_EQ(static_cast<int>(png[at + 17]), 6);  // RGBA
+    }
+    if (type == "IDAT") zlib.insert(zlib.end(), png.begin() + static_cast<std::ptrdiff_t>(at + 8),
+                                    png.begin() + static_cast<std::ptrdiff_t>(at + 8 + length));
+    at += 12 + length;
+  }
+  EXPECT_EQ((static_cast<unsigned>(zlib.at(0)) << 8 | static_cast<unsigned>(zlib.at(1))) % 31, 0u);
+  Bytes raw;
+  std::size_t at = 2;
+  for (bool last = false; !last;) {
+    last = (static_cast<unsigned>(zlib.at(at)) & 1) != 0;
+    EXPECT_EQ(static_cast<unsigned>(zlib[at]) >> 1, 0u) << "stored";
+    const std::uint32_t n = Le(zlib, at + 1, 2);
+    EXPECT_EQ(n ^ Le(zlib, at + 3, 2), 0xFFFFu);
+    raw.insert(raw.end(), zlib.begin() + static_cast<std::ptrdiff_t>(at + 5),
+               zlib.begin() + static_cast<std::ptrdiff_t>(at + 5 + n));
+    at += 5 + n;
+  }
+  std::uint32_t a = 1, b = 0;
+  for (std::byte v : raw) {
+    a = (a + static_cast<std::uint32_t>(v)) % 65521;
+    b = (b + a) % 65521;
+  }
+  EXPECT_EQ(Be(zlib, at), (b << 16) | a);
+  return raw;
+}
+
+TEST(PictureIcon, TheIcoHoldsEverySizeWithAlphaAndThe256OneAsPng) {
+  // A wide picture: half-transparent red on the left, opaque blue on the right.
+  RgbaImage picture = Filled(60, 30, 0xFF0000FF);
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 30; ++x) picture.pixels[static_cast<std::size_t>(y) * 60 + x] = 0x80FF0000;
+  const Bytes ico = PictureToIco(picture);
+  ASSERT_GE(ico.size(), 6u + 16 * 8);
+  EXPECT_EQ(Le(ico, 0, 2), 0u);
+  EXPECT_EQ(Le(ico, 2, 2), 1u);
+  ASSERT_EQ(Le(ico, 4, 2), 8u);
+  const RgbaImage square = CentredOnSquare(picture);
+  std::size_t end = 6 + 16 * 8;
+  for (std::size_t i = 0; i < 8; ++i) {
+    const int size = kPictureIconSizes[i];
+    SCOPED_TRACE(size);
+    const std::size_t entry = 6 + 16 * i;
+    EXPECT_EQ(Le(ico, entry, 1), size == 256 ? 0u : static_cast<unsigned>(size));
+    EXPECT_EQ(Le(ico, entry + 1, 1), size == 256 ? 0u : static_cast<unsigned>(size));
+    EXPECT_EQ(Le(ico, entry + 4, 2), 1u);
+    EXPECT_EQ(Le(ico, entry + 6, 2), 32u);
+    const std::uint32_t bytes = Le(ico, entry + 8, 4), offset = Le(ico, entry + 12, 4);
+    EXPECT_EQ(offset, end) << "the images follow each other";
+    end = offset + bytes;
+    ASSERT_LE(end, ico.size());
+    const RgbaImage expected = ResampleArea(square, size, size);
+    if (size == 256) {
+      const Bytes png(ico.begin() + offset, ico.begin() + end);
+      int w = 0, h = 0;
+      const Bytes raw = PngScanlines(png, w, h);
+      EXPECT_EQ(w, 256);
+      EXPECT_EQ(h, 256);
+      ASSERT_EQ(raw.size(), 256u * (1 + 256 * 4));
+      // Row 128, pixel 10: red at half opacity; pixel 200: opaque blue; row 0: clear.
+      auto pixel = [&](int x, int y) {
+        const std::size_t p = static_cast<std::size_t>(y) * (1 + 1024) + 1 + 4 * static_cast<std::size_t>(x);
+        return static_cast<std::uint32_t>(raw[p + 3]) << 24 | static_cast<std::uint32_t>(raw[p]) << 16 |
+               static_cast<std::uint32_t>(raw[p + 1]) << 8 | static_cast<std::uint32_t>(raw[p + 2]);
+      };
+      EXPECT_EQ(pixel(10, 128), 0x80FF0000u);
+      EXPECT_EQ(pixel(200, 128), 0xFF0000FFu);
+      EXPECT_EQ(pixel(128, 0), 0u);
+      for (int y = 0; y < 256; y += 17)
+        for (int x = 0; x < 256; x += 13) EXPECT_EQ(pixel(x, y), expected.At(x, y));
+      continue;
+    }
+    EXPECT_EQ(Le(ico, offset, 4), 40u);
+    EXPECT_EQ(Le(ico, offset + 4, 4), static_cast<unsigned>(size));
+    EXPECT_EQ(Le(ico, offset + 8, 4), static_cast<unsigned>(2 * size));
+    EXPECT_EQ(Le(ico, offset + 14, 2), 32u);
+    const std::size_t stride = static_cast<std::size_t>((size + 31) / 32 * 4);
+    EXPECT_EQ(bytes, 40 + static_cast<std::uint32_t>(size * size * 4) + stride * static_cast<std::size_t>(size));
+    // Bottom-up BGRA with straight alpha, and a mask set where it is clear.
+    auto colour = [&](int x, int y) { return Le(ico, offset + 40 + 4 * (static_cast<std::size_t>(size - 1 - y) * size + x), 4); };
+    auto masked = [&](int x, int y) {
+      const std::size_t row = offset + 40 + static_cast<std::size_t>(size * size * 4) + stride * static_cast<std::size_t>(size - 1 - y);
+      return (static_cast<unsigned>(ico[row + static_cast<std::size_t>(x / 8)]) & (0x80u >> (x % 8))) != 0;
+    };
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x) {
+        ASSERT_EQ(colour(x, y), expected.At(x, y)) << x << "," << y;
+        ASSERT_EQ(masked(x, y), (expected.At(x, y) >> 24) == 0) << x << "," << y;
+      }
+    EXPECT_EQ(colour(0, 0), 0u) << "above the picture: clear";
+    EXPECT_EQ(colour(size - 1, size / 2), 0xFF0000FFu);
+    EXPECT_EQ(colour(0, size / 2), 0x80FF0000u);
+  }
+  EXPECT_EQ(end, ico.size());
+  EXPECT_TRUE(PictureToIco({}).empty());
+}
+
+}  // namespace
+}  // namespace vandrel
