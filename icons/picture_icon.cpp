@@ -42,19 +42,115 @@ void PutChunk(Bytes& png, std::string_view type, const Bytes& data) {
   Put32BigEndian(png, Crc32(png.data() + start, png.size() - start));
 }
 
-// A zlib stream of stored deflate blocks.
-Bytes ZlibStored(const Bytes& raw) {
+// Bits for a deflate stream, the first bit in the lowest place of each byte.
+class BitWriter {
+ public:
+  explicit BitWriter(Bytes& out) : out_(out) {}
+  void Put(std::uint32_t bits, int count) {
+    acc_ |= bits << used_;
+    used_ += count;
+    while (used_ >= 8) {
+      out_.push_back(static_cast<std::byte>(acc_ & 0xFF));
+      acc_ >>= 8;
+      used_ -= 8;
+    }
+  }
+  // A Huffman code goes out from its highest bit.
+  void PutCode(std::uint32_t code, int length) {
+    std::uint32_t reversed = 0;
+    for (int i = 0; i < length; ++i) reversed |= ((code >> i) & 1) << (length - 1 - i);
+    Put(reversed, length);
+  }
+  void Flush() {
+    if (used_ > 0) out_.push_back(static_cast<std::byte>(acc_ & 0xFF));
+    acc_ = 0;
+    used_ = 0;
+  }
+
+ private:
+  Bytes& out_;
+  std::uint32_t acc_ = 0;
+  int used_ = 0;
+};
+
+constexpr std::array<int, 29> kLengthBase = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,  15,  17,  19,  23, 27,
+                                             31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
+constexpr std::array<int, 29> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
+                                              2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::array<int, 30> kDistanceBase = {1,   2,   3,   4,   5,   7,    9,    13,   17,   25,
+                                               33,  49,  65,  97,  129, 193,  257,  385,  513,  769,
+                                               1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+constexpr std::array<int, 30> kDistanceExtra = {0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6,
+                                                6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
+
+// A literal, a length or the end of the block, in the fixed Huffman codes.
+void PutSymbol(BitWriter& w, int symbol) {
+  if (symbol <= 143) w.PutCode(static_cast<std::uint32_t>(0x30 + symbol), 8);
+  else if (symbol <= 255) w.PutCode(static_cast<std::uint32_t>(0x190 + symbol - 144), 9);
+  else if (symbol <= 279) w.PutCode(static_cast<std::uint32_t>(symbol - 256), 7);
+  else w.PutCode(static_cast<std::uint32_t>(0xC0 + symbol - 280), 8);
+}
+
+void PutMatch(BitWriter& w, int length, int distance) {
+  int l = 28;
+  while (kLengthBase[static_cast<std::size_t>(l)] > length) --l;
+  PutSymbol(w, 257 + l);
+  w.Put(static_cast<std::uint32_t>(length - kLengthBase[static_cast<std::size_t>(l)]), kLengthExtra[static_cast<std::size_t>(l)]);
+  int d = 29;
+  while (kDistanceBase[static_cast<std::size_t>(d)] > distance) --d;
+  w.PutCode(static_cast<std::uint32_t>(d), 5);
+  w.Put(static_cast<std::uint32_t>(distance - kDistanceBase[static_cast<std::size_t>(d)]), kDistanceExtra[static_cast<std::size_t>(d)]);
+}
+
+// A zlib stream: one deflate block in the fixed Huffman codes, repeats found
+// through a hash of their first three bytes (greedy, the nearest first).
+Bytes Zlib(const Bytes& raw) {
   Bytes z{std::byte{0x78}, std::byte{0x01}};
-  std::size_t pos = 0;
-  do {
-    const std::size_t n = std::min<std::size_t>(raw.size() - pos, 65535);
-    const bool last = pos + n == raw.size();
-    z.push_back(static_cast<std::byte>(last ? 1 : 0));
-    Put16(z, static_cast<std::uint32_t>(n));
-    Put16(z, static_cast<std::uint32_t>(~n & 0xFFFF));
-    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos), raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
-    pos += n;
-  } while (pos < raw.size());
+  BitWriter w(z);
+  w.Put(1, 1);  // the last block
+  w.Put(1, 2);  // fixed codes
+  constexpr int kWindow = 32768, kMaxChain = 64, kMinMatch = 3, kMaxMatch = 258;
+  std::vector<int> head(1 << 16, -1), prev(kWindow, -1);
+  const int n = static_cast<int>(raw.size());
+  auto at = [&](int i) { return static_cast<int>(raw[static_cast<std::size_t>(i)]); };
+  auto hash = [&](int i) { return (at(i) << 8 ^ at(i + 1) << 4 ^ at(i + 2)) & 0xFFFF; };
+  auto insert = [&](int i) {
+    if (i + kMinMatch > n) return;
+    const int h = hash(i);
+    prev[static_cast<std::size_t>(i % kWindow)] = head[static_cast<std::size_t>(h)];
+    head[static_cast<std::size_t>(h)] = i;
+  };
+  for (int i = 0; i < n;) {
+    int best = 0, best_distance = 0;
+    if (i + kMinMatch <= n) {
+      int candidate = head[static_cast<std::size_t>(hash(i))];
+      for (int chain = 0; candidate >= 0 && i - candidate <= kWindow && chain < kMaxChain; ++chain) {
+        int length = 0;
+        const int limit = std::min(kMaxMatch, n - i);
+        while (length < limit && raw[static_cast<std::size_t>(candidate + length)] == raw[static_cast<std::size_t>(i + length)])
+          ++length;
+        if (length > best) {
+          best = length;
+          best_distance = i - candidate;
+          if (length == limit) break;
+        }
+        const int older = prev[static_cast<std::size_t>(candidate % kWindow)];
+        if (older >= candidate) break;  // the slot was taken by a newer position
+        candidate = older;
+      }
+    }
+    if (best >= kMinMatch) {
+      PutMatch(w, best, best_distance);
+      for (int k = 0; k < best; ++k) insert(i + k);
+      i += best;
+    } else {
+      PutSymbol(w, at(i));
+      insert(i);
+      ++i;
+    }
+  }
+  PutSymbol(w, 256);
+  w.Flush();
   std::uint32_t a = 1, b = 0;  // Adler-32
   for (std::byte v : raw) {
     a = (a + static_cast<std::uint32_t>(v)) % 65521;
@@ -147,7 +243,7 @@ Bytes EncodePng(const RgbaImage& image) {
       for (int shift : {16, 8, 0, 24}) raw.push_back(static_cast<std::byte>(Channel(p, shift)));
     }
   }
-  PutChunk(png, "IDAT", ZlibStored(raw));
+  PutChunk(png, "IDAT", Zlib(raw));
   PutChunk(png, "IEND", {});
   return png;
 }

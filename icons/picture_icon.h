@@ -30,7 +30,8 @@ RgbaImage CentredOnSquare(const RgbaImage& picture);
 // pixels lend no colour to their neighbours).
 RgbaImage ResampleArea(const RgbaImage& picture, int width, int height);
 
-// A PNG file of the image: 8-bit RGBA, one zlib stream.
+// A PNG file of the image: 8-bit RGBA, one zlib stream (deflate with the
+// fixed Huffman codes).
 Bytes EncodePng(const RgbaImage& image);
 
 // The .ico file of a picture: centred on a square, at every size of
