@@ -23,6 +23,8 @@ constexpr std::string_view kUsage =
     "                               one line per group, its index, a tab and\n"
     "                               its name (ID:101 or the string name)\n"
     "  extract FILE INDEX OUT.ico   write the icon group at INDEX as an .ico file\n"
+    "  convert PICTURE OUT.ico      write a picture (PNG, JPEG, BMP, GIF, TIFF) as an\n"
+    "                               .ico of 16 to 256 pixels\n"
     "  version FILE [NAME]          print the file's version, or the version\n"
     "                               resource's value NAME (e.g. CompanyName)\n"
     "  show FOLDER                  print the folder's icon source, index and tooltip\n"
@@ -119,6 +121,22 @@ int Extract(CliPlatform& p, const std::string& file, std::string_view index_text
     p.err("No icon was written to " + out + "\n");
     return 1;
   }
+  return 0;
+}
+
+int Convert(CliPlatform& p, const std::string& picture, const std::string& out) {
+  if (!p.decode_picture) {
+    p.err("vandrel-cli convert needs Windows (run the Windows build, for example under Wine)\n");
+    return 1;
+  }
+  std::string problem;
+  const std::optional<RgbaImage> image = p.decode_picture(picture, problem);
+  if (!image) {
+    p.err(problem + "\nNothing was written\n");
+    return 1;
+  }
+  const Bytes ico = PictureToIco(*image);
+  p.fs.WriteFileAtomically(out, ico);
   return 0;
 }
 
@@ -277,6 +295,7 @@ int RunCli(const std::vector<std::string>& args, CliPlatform& p) {
     }
     if (command == "icons" && args.size() == 2) return Icons(p, args[1]);
     if (command == "extract" && args.size() == 4) return Extract(p, args[1], args[2], args[3]);
+    if (command == "convert" && args.size() == 3) return Convert(p, args[1], args[2]);
     if ((command == "show" && args.size() == 2) || (command == "remove" && args.size() >= 2)) return Engine(p, args);
     if (command == "apply" && args.size() >= 4) return Engine(p, args);
     if (command == "version" && (args.size() == 2 || args.size() == 3)) {

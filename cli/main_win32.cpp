@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "icons/picture_decoder_win32.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_ansi_codec.h"
@@ -55,5 +56,6 @@ int main() {
       [](std::string_view s) { Write(STD_OUTPUT_HANDLE, s); },
       [](std::string_view s) { Write(STD_ERROR_HANDLE, s); },
   };
+  platform.decode_picture = &vandrel::DecodePicture;
   return vandrel::RunCli(args, platform);
 }

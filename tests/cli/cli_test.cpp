@@ -121,6 +121,23 @@ TEST_F(CliTest, ManyFoldersAtOnceEachWithItsGuardsOneExtractionAndASummary) {
   EXPECT_EQ(out, "");
 }
 
+TEST_F(CliTest, ConvertWritesThePicturesIcoOrNothing) {
+  EXPECT_EQ(Run({"convert", "a.png", "a.ico"}), 1);
+  EXPECT_THAT(err, HasSubstr("needs Windows"));
+  const RgbaImage picture{2, 1, {0xFFFF0000, 0xFF0000FF}};
+  platform.decode_picture = [&](const std::string& path, std::string& problem) -> std::optional<RgbaImage> {
+    if (path == "a.png") return picture;
+    problem = "The picture is damaged: " + path;
+    return std::nullopt;
+  };
+  EXPECT_EQ(Run({"convert", "a.png", "a.ico"}), 0);
+  EXPECT_EQ(fs.files.at("a.ico"), PictureToIco(picture));
+  EXPECT_EQ(Run({"convert", "cut.png", "cut.ico"}), 1);
+  EXPECT_THAT(err, HasSubstr("The picture is damaged: cut.png"));
+  EXPECT_EQ(fs.files.count("cut.ico"), 0u);
+  EXPECT_EQ(Run({"convert", "a.png"}), 2);
+}
+
 TEST_F(CliTest, WrongCallsPrintUsageAndExitTwo) {
   for (const auto& args : std::vector<std::vector<std::string>>{{}, {"icons"}, {"bogus"}, {"extract", "a", "1"},
                                                                   {"version", "a", "b", "c"}, {"--help", "x"}}) {

@@ -189,6 +189,56 @@ def main():
         chk.expect(r.returncode == 0 and r.stdout.decode().strip() == "2 folders: 2 done, 0 failed",
                    f"batch remove: exit {r.returncode} {r.stdout!r} {r.stderr!r}")
         chk.expect(not os.listdir(batch[0]) and not os.listdir(batch[2]), "batch remove left files")
+
+        # Pictures to .ico through Windows' codecs: a PNG, a JPEG and a wide
+        # GIF, read back by icoutils; the 48-pixel image of a half red, half
+        # blue picture is red and blue where it is opaque. A PNG cut short and
+        # a missing file write nothing.
+        pics = os.path.join(work, "pics")
+        os.makedirs(pics)
+        magick = lambda *a: subprocess.run(["convert", *a], capture_output=True, check=True)
+        magick("-size", "48x96", "xc:red", "-size", "48x96", "xc:blue", "+append", os.path.join(pics, "half.png"))
+        magick(os.path.join(pics, "half.png"), "-quality", "100", os.path.join(pics, "half.jpg"))
+        magick("-size", "120x60", "xc:lime", os.path.join(pics, "wide.gif"))
+        with open(os.path.join(pics, "half.png"), "rb") as fh:
+            whole = fh.read()
+        with open(os.path.join(pics, "cut.png"), "wb") as fh:
+            fh.write(whole[: len(whole) - 20])
+        sizes = ["16", "20", "24", "32", "40", "48", "64", "256"]
+        for name in ("half.png", "half.jpg", "wide.gif"):
+            out = os.path.join(pics, name + ".ico")
+            r = cli("convert", win(os.path.join(pics, name)), win(out))
+            chk.expect(r.returncode == 0 and os.path.exists(out), f"convert {name}: exit {r.returncode} {r.stderr!r}")
+            if not os.path.exists(out):
+                continue
+            listed = subprocess.run(["icotool", "-l", out], capture_output=True, text=True).stdout
+            found = [line.split("--width=")[1].split()[0] for line in listed.splitlines() if "--width=" in line]
+            chk.expect(found == sizes, f"{name}: sizes {found}")
+            chk.expect(listed.count("--bit-depth=32") == 8, f"{name}: not all 32-bit: {listed!r}")
+            png48 = os.path.join(pics, name + "-48.png")
+            subprocess.run(["icotool", "-x", "-w", "48", "-o", png48, out], capture_output=True)
+            probe = subprocess.run(["convert", png48, "-format",
+                                    "%[pixel:p{5,24}] %[pixel:p{42,24}] %[pixel:p{24,5}]", "info:"],
+                                   capture_output=True, text=True).stdout.split()
+            def near(pixel, rgba):
+                names = {"red": (255, 0, 0, 1), "blue": (0, 0, 255, 1), "lime": (0, 255, 0, 1), "none": (0, 0, 0, 0)}
+                if pixel in names:
+                    got = names[pixel]
+                else:
+                    got = tuple(float(v) for v in pixel[pixel.index("(") + 1:-1].split(","))
+                # JPEG shifts colours a little; the alpha must be exact.
+                return all(abs(g - w) <= 8 for g, w in zip(got[:3], rgba[:3])) and float(got[3]) == rgba[3]
+            if name.startswith("half"):
+                chk.expect(near(probe[0], (255, 0, 0, 1)), f"{name}: left {probe[0]}")
+                chk.expect(near(probe[1], (0, 0, 255, 1)), f"{name}: right {probe[1]}")
+            else:
+                chk.expect(near(probe[2], (0, 0, 0, 0)), f"{name}: above the picture {probe[2]}")
+                chk.expect(near(probe[0], (0, 255, 0, 1)), f"{name}: the picture {probe[0]}")
+        for name in ("cut.png", "gone.png"):
+            out = os.path.join(pics, name + ".ico")
+            r = cli("convert", win(os.path.join(pics, name)), win(out))
+            chk.expect(r.returncode == 1 and not os.path.exists(out) and b"Nothing was written" in r.stderr,
+                       f"convert {name}: exit {r.returncode} {r.stderr!r}")
     finally:
         shutil.rmtree(work, ignore_errors=True)
     chk.finish("engine through vandrel-cli")

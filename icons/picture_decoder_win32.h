@@ -1,0 +1,19 @@
+// Pictures (PNG, JPEG, BMP, GIF, TIFF) read with Windows' own codecs (WIC).
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "icons/picture_icon.h"
+
+namespace vandrel {
+
+// Pictures larger than this are refused before they are decoded.
+inline constexpr std::uint64_t kMaxPicturePixels = 64ull * 1000 * 1000;
+
+// The first frame of the picture as straight RGBA; nullopt with `problem`
+// saying why when the file is missing, not a picture WIC knows, damaged, or
+// larger than kMaxPicturePixels.
+std::optional<RgbaImage> DecodePicture(const std::string& path, std::string& problem);
+
+}  // namespace vandrel
