@@ -13,6 +13,7 @@
 #include "common/paths.h"
 #include "ui/app.h"
 #include "ui/message_dialog.h"
+#include "platform/win32/com_ptr.h"
 #include "platform/win32/system_version.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_desktop.h"
@@ -53,13 +54,7 @@ std::vector<std::string> Arguments() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   if (AlreadyRunning()) return 0;  // silently: the running copy is left alone
   // Shortcuts dropped on the window are read through the shell's COM objects.
-  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  struct ComScope {
-    bool on;
-    ~ComScope() {
-      if (on) ::CoUninitialize();
-    }
-  } com_scope{SUCCEEDED(com)};
+  const vandrel::ComApartment com;
   vandrel::ui::InitializeUi(instance);
 
   const std::string exe = vandrel::Win32Desktop().ExecutablePath();

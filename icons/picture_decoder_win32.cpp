@@ -46,13 +46,7 @@ bool CutShortPng(const std::string& path) {
 
 std::optional<RgbaImage> DecodePicture(const std::string& path, std::string& problem) {
   // COM for this thread, when nobody set it up yet.
-  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  struct ComScope {
-    bool on;
-    ~ComScope() {
-      if (on) ::CoUninitialize();
-    }
-  } scope{SUCCEEDED(com)};
+  const ComApartment com;
 
   ComPtr<IWICImagingFactory> factory;
   HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory), factory.PutVoid());

@@ -1,9 +1,26 @@
 // Releases a COM interface when it goes out of scope; move-only.
 #pragma once
 
+#include <objbase.h>
+
 #include <utility>
 
 namespace vandrel {
+
+// COM for the current thread (a single-threaded apartment) while in scope;
+// where the thread already has COM, that stays as it was.
+class ComApartment {
+ public:
+  ComApartment() : on_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ComApartment() {
+    if (on_) ::CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool on_;
+};
 
 template <typename T>
 class ComPtr {

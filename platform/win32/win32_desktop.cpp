@@ -36,7 +36,7 @@ std::string Win32Desktop::VolumeLabel(char drive) {
 std::string Win32Desktop::ResolveShortcut(const std::string& lnk_file) {
   // COM is up on the window's thread from the start; this keeps the call
   // safe from any other thread too.
-  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const ComApartment com;
   std::string target;
   {
     ComPtr<IShellLinkW> link;
@@ -50,7 +50,6 @@ std::string Win32Desktop::ResolveShortcut(const std::string& lnk_file) {
       target = Narrow(path);
     }
   }
-  if (SUCCEEDED(com)) ::CoUninitialize();
   return target;
 }
 
