@@ -134,7 +134,8 @@ TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool por
   // status text is not cut.
   StatusBar.SetPanels({-1});
   StatusBar2.SetPanels({80, -1});
-  OpenDialog.SetProperty("Filter", "Все типы|*.ico;*.exe|Иконки (*.ico)|*.ico|Приложение (*.exe)|*.exe");
+  OpenDialog.SetProperty("Filter", "Все типы|*.ico;*.exe|Иконки (*.ico)|*.ico|Приложение (*.exe)|*.exe|"
+                         "Картинки (*.png;*.jpg;*.bmp;*.gif;*.tif)|*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff");
   OpenDialog.SetProperty("Title", "Выберите файл иконки...");
   SavePictureDialog.SetProperty("Filter", "Icons (*.ico)|*.ico");
   BindEvents();

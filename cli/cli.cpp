@@ -30,9 +30,10 @@ constexpr std::string_view kUsage =
     "  show FOLDER                  print the folder's icon source, index and tooltip\n"
     "                               as three lines: source=, index=, tip=\n"
     "  apply FOLDER... --icon SOURCE [--index N] [--tip TEXT] [--copy]\n"
-    "                               give each folder an icon (.ico, or an icon of an\n"
-    "                               .exe or .dll by index) and a tooltip; --copy places\n"
-    "                               the icon inside the folder\n"
+    "                               give each folder an icon (.ico, an icon of an\n"
+    "                               .exe or .dll by index, or a picture) and a tooltip;\n"
+    "                               --copy places the icon inside the folder (a\n"
+    "                               picture is always placed there as an .ico)\n"
     "  remove FOLDER...             take each folder's icon and tooltip away again\n"
     "                               (with several folders: each is done on its own,\n"
     "                               a summary line follows, exit 1 if any failed)\n"
@@ -60,6 +61,8 @@ class CliCaptions final : public MessageCaptions {
         {"LangInvalidIconIndex", "Invalid icon index"},
         {"LangErrorExtractingIcon", "Error while extracting the icon"},
         {"LangDesktopIniTooLarge", "Desktop.ini is too large:"},
+        {"LangPictureUnreadable", "The file is not a picture or it is damaged:"},
+        {"LangPictureTooLarge", "The picture is too large (over 64 megapixels):"},
     };
     for (const CaptionItem& c : kEnglish)
       if (c.name == item) return std::string(c.caption);
@@ -129,14 +132,13 @@ int Convert(CliPlatform& p, const std::string& picture, const std::string& out) 
     p.err("vandrel-cli convert needs Windows (run the Windows build, for example under Wine)\n");
     return 1;
   }
-  std::string problem;
-  const std::optional<RgbaImage> image = p.decode_picture(picture, problem);
-  if (!image) {
-    p.err(problem + "\nNothing was written\n");
+  CliCaptions captions;
+  CliPrompts prompts(p);
+  IconServices services{p.fs, p.loader, prompts, captions};
+  if (!WritePictureIco(services, p.decode_picture, picture, out)) {
+    p.err("Nothing was written\n");
     return 1;
   }
-  const Bytes ico = PictureToIco(*image);
-  p.fs.WriteFileAtomically(out, ico);
   return 0;
 }
 
@@ -247,6 +249,7 @@ int Engine(CliPlatform& p, const std::vector<std::string>& args) {
   CliCaptions captions;
   CliPrompts prompts(p);
   EngineServices s{p.fs, p.ansi, *p.shell, prompts, captions, p.loader};
+  s.decode_picture = p.decode_picture;
   // Each folder as the system resolves it ("..", ".", "/", doubled
   // separators), so the guards see the folder that would change.
   if (args[0] == "show") return Show(p, s, p.fs.FullPath(folders[0]));
@@ -254,13 +257,15 @@ int Engine(CliPlatform& p, const std::vector<std::string>& args) {
     const std::string folder = p.fs.FullPath(folders[0]);
     return args[0] == "remove" ? Remove(p, s, folder) : Apply(p, s, folder, request);
   }
-  // Many folders: an icon group placed in each is extracted once.
+  // Many folders: an icon group placed in each is extracted once, a picture
+  // converted once.
   OwnFile shared(p.fs);
   const InstallRequest& r = request.install;
-  if (args[0] == "apply" && r.copy && (HasExtension(r.source, ".exe") || HasExtension(r.source, ".dll")) &&
-      p.fs.FileExists(r.source)) {
+  const bool picture = IsPictureFile(r.source);
+  const bool extracted = r.copy && (HasExtension(r.source, ".exe") || HasExtension(r.source, ".dll"));
+  if (args[0] == "apply" && (picture || extracted) && p.fs.FileExists(r.source)) {
     shared.Set(p.fs.CreateUniqueFile(WithTrailingBackslash(p.shell->TempFolderPath()), "vandrel-icon", ".ico"));
-    if (!ExtractInto(s, r.source, r.index, shared.path())) {
+    if (picture ? !ConvertInto(s, r.source, shared.path()) : !ExtractInto(s, r.source, r.index, shared.path())) {
       p.err("No folder was changed\n");
       return 1;
     }

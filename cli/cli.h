@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "icons/picture_icon.h"
+#include "icons/picture_source.h"
 #include "platform/ansi_codec.h"
 #include "platform/file_system.h"
 #include "platform/shell.h"
@@ -25,7 +25,7 @@ struct CliPlatform {
   std::function<void(std::string_view)> out;  // standard output, UTF-8
   std::function<void(std::string_view)> err;  // standard error, UTF-8
   // Reads a picture (Windows' codecs); empty where there are none: convert is refused.
-  std::function<std::optional<RgbaImage>(const std::string& path, std::string& problem)> decode_picture = {};
+  PictureDecoder decode_picture = {};
 };
 
 // `args` excludes the program name. Returns the process exit code.

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "i18n/message_captions.h"
+#include "icons/picture_source.h"
 #include "platform/ansi_codec.h"
 #include "platform/file_system.h"
 #include "platform/prompts.h"
@@ -21,6 +22,9 @@ struct EngineServices {
   ResourceLoader& loader;
   // Lets pending window messages be processed, so the windows repaint.
   std::function<void()> process_messages = [] {};
+  // Reads pictures given as icon sources (the system's codecs); empty where
+  // there are none, and a picture is then refused.
+  PictureDecoder decode_picture = {};
 };
 
 inline constexpr std::string_view kDesktopIni = "Desktop.ini";

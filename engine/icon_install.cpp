@@ -89,6 +89,11 @@ bool ExtractInto(EngineServices& s, const std::string& source, int index, const 
   return false;
 }
 
+bool ConvertInto(EngineServices& s, const std::string& source, const std::string& out) {
+  IconServices icons{s.fs, s.loader, s.prompts, s.captions};
+  return WritePictureIco(icons, s.decode_picture, source, out);
+}
+
 bool DeleteFileWithUndo(Shell& shell, const std::string& path) {
   std::string reason;
   return shell.RecycleFile(path, reason);
@@ -99,11 +104,14 @@ std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& 
   const std::string d = f + std::string(kDesktopIni);
   const bool is_ico = HasExtension(r.source, ".ico");
   const bool is_executable = HasExtension(r.source, ".exe") || HasExtension(r.source, ".dll");
+  // A picture becomes an .ico in the folder whatever Copy says.
+  const bool is_picture = IsPictureFile(r.source);
   // Another kind of file cannot be placed in the folder; it is then used
   // where it is, as without Copy, so the folder still gets its icon.
-  const bool copy = r.copy && (is_ico || is_executable);
+  const bool copy = is_picture || (r.copy && (is_ico || is_executable));
   // An .ico file holds one icon: any other index shows nothing in Explorer.
-  const int index = is_ico ? 0 : r.index;
+  const bool one_icon = is_ico || is_picture;
+  const int index = one_icon ? 0 : r.index;
   const std::string tip = TooltipLine(r.tip);
 
   // A folder must not be pointed at a file that is not there.
@@ -155,7 +163,9 @@ std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& 
           // A file of our own in the temporary folder: never someone else's
           // file of the same name, and never one left by an earlier run.
           extracted.Set(s.fs.CreateUniqueFile(WithTrailingBackslash(s.shell.TempFolderPath()), "vandrel-icon", ".ico"));
-          if (!ExtractInto(s, r.source, r.index, extracted.path())) return std::nullopt;
+          const bool written = is_picture ? ConvertInto(s, r.source, extracted.path())
+                                          : ExtractInto(s, r.source, r.index, extracted.path());
+          if (!written) return std::nullopt;
           ready = extracted.path();
         }
       }
@@ -194,7 +204,7 @@ std::optional<std::string> IconInstall(EngineServices& s, const InstallRequest& 
 
   if (!copy) {
     WriteKeys(ini, r.source, index, r.source + "," + std::to_string(index), tip);
-  } else if (is_ico) {
+  } else if (one_icon) {
     WriteKeys(ini, ico_name, index, ico_name + "," + std::to_string(index), tip);
   } else {
     WriteKeys(ini, ico_name, index, ico_name, tip);

@@ -11,13 +11,13 @@ namespace vandrel {
 
 struct InstallRequest {
   std::string folder;  // with a trailing backslash
-  std::string source;  // .ico, .exe or .dll (or any file the user chose)
+  std::string source;  // .ico, .exe, .dll, a picture (or any file the user chose)
   int index = 0;
   std::string tip;
   bool copy = false;  // place the icon inside the folder
-  // The icon group at `index` of an executable `source`, already extracted
-  // to an .ico by the caller (work on many folders extracts once); empty:
-  // extracted here when needed.
+  // The icon group at `index` of an executable `source`, or a picture
+  // `source`, already written as an .ico by the caller (work on many folders
+  // extracts or converts once); empty: done here when needed.
   std::string prepared_ico;
 };
 
@@ -51,10 +51,16 @@ class OwnFile {
 // .ico; false when nothing usable was written (the reason has been shown).
 bool ExtractInto(EngineServices& s, const std::string& source, int index, const std::string& out);
 
+// Writes the picture `source` to `out` as an .ico; false when nothing was
+// written (the reason has been shown).
+bool ConvertInto(EngineServices& s, const std::string& source, const std::string& out);
+
 // One file to the recycle bin, without questions.
 bool DeleteFileWithUndo(Shell& shell, const std::string& path);
 
 // Writes Desktop.ini, places the icon and sets the attributes Explorer needs.
+// A picture always becomes an .ico of its own name inside the folder, as
+// Explorer cannot show a picture as a folder's icon.
 // Returns the status text on success; nullopt when the new icon file could not
 // be made ready (the reason has been shown in an error box and the folder's
 // old icon is untouched). An error writing Desktop.ini reaches the caller.

@@ -22,7 +22,7 @@ constexpr std::array<CaptionItem, 14> kUpdateWindowItems = {{
     {"LangConnectionError", "Ошибка соединения"},
 }};
 
-constexpr std::array<CaptionItem, 26> kMainWindowItems = {{
+constexpr std::array<CaptionItem, 28> kMainWindowItems = {{
     {"LangError", "Ошибка!"},
     {"LangElements", "Элементов:"},
     {"LangTarget", "Выберите источник иконки"},
@@ -49,6 +49,8 @@ constexpr std::array<CaptionItem, 26> kMainWindowItems = {{
     {"LangErrorExtractingIcon", "Ошибка при извлечении иконки!"},
     {"LangIconChange", "Изменить иконку"},
     {"LangDesktopIniTooLarge", "Файл Desktop.ini слишком большой:"},
+    {"LangPictureUnreadable", "Файл не является картинкой или повреждён:"},
+    {"LangPictureTooLarge", "Картинка слишком большая (больше 64 мегапикселей):"},
 }};
 
 }  // namespace

@@ -100,4 +100,30 @@ bool ExtractIconByIndex(IconServices& s, const std::string& exe_file, const std:
   return SaveIconGroup(*file, groups[static_cast<std::size_t>(icon_index)], output_ico_file, s.fs);
 }
 
+std::span<const std::byte> IcoImageFor(std::span<const std::byte> ico, int size) {
+  if (ico.size() < kGroupHeaderSize) return {};
+  const std::size_t count = U16(ico, 4);
+  std::span<const std::byte> best;
+  int best_side = 0, best_bits = 0;
+  for (std::size_t i = 0; i < count && kGroupHeaderSize + (i + 1) * kIcoEntrySize <= ico.size(); ++i) {
+    const std::size_t entry = kGroupHeaderSize + i * kIcoEntrySize;
+    const int side = std::to_integer<int>(ico[entry]) == 0 ? 256 : std::to_integer<int>(ico[entry]);
+    const int bits = U16(ico, entry + 6);
+    const std::uint64_t bytes = U32(ico, entry + 8), offset = U32(ico, entry + 12);
+    if (bytes == 0 || offset + bytes > ico.size()) continue;
+    // Better: large enough where the best is not, else closer to the size
+    // from the right side, else more colours.
+    const bool fits = side >= size, best_fits = best_side >= size;
+    const bool better = best.empty() || (fits && !best_fits) ||
+                        (fits == best_fits && (fits ? side < best_side : side > best_side)) ||
+                        (side == best_side && bits > best_bits);
+    if (better) {
+      best = ico.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(bytes));
+      best_side = side;
+      best_bits = bits;
+    }
+  }
+  return best;
+}
+
 }  // namespace vandrel

@@ -41,6 +41,11 @@ std::vector<ResourceName> ListIconGroups(ResourceFile& file);
 // missing, shorter than its 6-byte header, or too damaged to give an icon.
 std::optional<Bytes> BuildIcoFile(ResourceFile& file, const ResourceName& group);
 
+// The image of an .ico file to draw at size x size: the smallest at least
+// that large (the most colours among equal sizes), else the largest; empty
+// when no entry's image lies wholly inside the file.
+std::span<const std::byte> IcoImageFor(std::span<const std::byte> ico, int size);
+
 // Writes the group's .ico file, replacing an existing one. True when the
 // output file exists afterwards. Write errors travel to the caller.
 bool SaveIconGroup(ResourceFile& file, const ResourceName& group, const std::string& output_ico_file,

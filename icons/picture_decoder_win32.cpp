@@ -44,14 +44,15 @@ bool CutShortPng(const std::string& path) {
 
 }  // namespace
 
-std::optional<RgbaImage> DecodePicture(const std::string& path, std::string& problem) {
+std::optional<RgbaImage> DecodePicture(const std::string& path, PictureProblem& problem) {
+  using Kind = PictureProblem::Kind;
   // COM for this thread, when nobody set it up yet.
   const ComApartment com;
 
   ComPtr<IWICImagingFactory> factory;
   HRESULT hr = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IWICImagingFactory), factory.PutVoid());
   if (FAILED(hr)) {
-    problem = "Windows' picture codecs are not available (" + HresultText(hr) + ")";
+    problem = {Kind::kUnreadable, "no picture codecs, " + HresultText(hr)};
     return std::nullopt;
   }
   ComPtr<IWICBitmapDecoder> decoder;
@@ -59,24 +60,23 @@ std::optional<RgbaImage> DecodePicture(const std::string& path, std::string& pro
                                           WICDecodeMetadataCacheOnDemand, decoder.Put());
   if (FAILED(hr)) {
     problem = ::GetFileAttributesW(ToWinPath(path).c_str()) == INVALID_FILE_ATTRIBUTES
-                  ? "File not found: " + path
-                  : "Not a picture Windows can read: " + path + " (" + HresultText(hr) + ")";
+                  ? PictureProblem{Kind::kMissing, {}}
+                  : PictureProblem{Kind::kUnreadable, HresultText(hr)};
     return std::nullopt;
   }
   if (CutShortPng(path)) {
-    problem = "The picture is damaged (cut short): " + path;
+    problem = {Kind::kUnreadable, "cut short"};
     return std::nullopt;
   }
   ComPtr<IWICBitmapFrameDecode> frame;
   UINT width = 0, height = 0;
   if (FAILED(hr = decoder->GetFrame(0, frame.Put())) || FAILED(hr = frame->GetSize(&width, &height)) || width == 0 ||
       height == 0) {
-    problem = "The picture is damaged: " + path + " (" + HresultText(hr) + ")";
+    problem = {Kind::kUnreadable, HresultText(hr)};
     return std::nullopt;
   }
   if (static_cast<std::uint64_t>(width) * height > kMaxPicturePixels) {
-    problem = "The picture is too large (" + std::to_string(width) + " x " + std::to_string(height) +
-              " pixels; at most 64 megapixels): " + path;
+    problem = {Kind::kTooLarge, std::to_string(width) + " x " + std::to_string(height)};
     return std::nullopt;
   }
   ComPtr<IWICBitmapSource> bgra;
@@ -88,7 +88,7 @@ std::optional<RgbaImage> DecodePicture(const std::string& path, std::string& pro
     hr = bgra->CopyPixels(nullptr, width * 4, static_cast<UINT>(image.pixels.size() * 4),
                           reinterpret_cast<BYTE*>(image.pixels.data()));
   if (FAILED(hr)) {
-    problem = "The picture is damaged: " + path + " (" + HresultText(hr) + ")";
+    problem = {Kind::kUnreadable, HresultText(hr)};
     return std::nullopt;
   }
   return image;

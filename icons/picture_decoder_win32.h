@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "icons/picture_icon.h"
+#include "icons/picture_source.h"
 
 namespace vandrel {
 
@@ -13,7 +13,7 @@ inline constexpr std::uint64_t kMaxPicturePixels = 64ull * 1000 * 1000;
 
 // The first frame of the picture as straight RGBA; nullopt with `problem`
 // saying why when the file is missing, not a picture WIC knows, damaged, or
-// larger than kMaxPicturePixels.
-std::optional<RgbaImage> DecodePicture(const std::string& path, std::string& problem);
+// larger than kMaxPicturePixels. Fits PictureDecoder.
+std::optional<RgbaImage> DecodePicture(const std::string& path, PictureProblem& problem);
 
 }  // namespace vandrel

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the small glyphs of the main window's buttons and menus into
 resources/glyph_*.ico (16, 20, 24 and 32 pixels): up, refresh, remove, open,
-save. Uses the rasteriser of make_icon.py; run it again after a change."""
+save, grid. Uses the rasteriser of make_icon.py; run it again after a change."""
 import math
 import os
 import struct
@@ -78,7 +78,16 @@ def save(x, y):
     return NAVY
 
 
-GLYPHS = {"up": up, "refresh": refresh, "remove": remove, "open": open_folder, "save": save}
+def grid(x, y):
+    # Nine small tiles, three by three: every icon of a file at a glance.
+    for cx in (0.08, 0.39, 0.70):
+        for cy in (0.08, 0.39, 0.70):
+            if cx <= x <= cx + 0.24 and cy <= y <= cy + 0.24:
+                return BLUE if (cx, cy) != (0.39, 0.39) else YELLOW
+    return CLEAR
+
+
+GLYPHS = {"up": up, "refresh": refresh, "remove": remove, "open": open_folder, "save": save, "grid": grid}
 
 
 def main():

@@ -9,6 +9,7 @@
 #include "ui/controls/dialogs.h"
 #include "ui/controls/edit.h"
 #include "ui/controls/image.h"
+#include "ui/controls/icon_grid.h"
 #include "ui/controls/list_view.h"
 #include "ui/controls/panels.h"
 #include "ui/form.h"

@@ -125,17 +125,55 @@ TEST_F(CliTest, ConvertWritesThePicturesIcoOrNothing) {
   EXPECT_EQ(Run({"convert", "a.png", "a.ico"}), 1);
   EXPECT_THAT(err, HasSubstr("needs Windows"));
   const RgbaImage picture{2, 1, {0xFFFF0000, 0xFF0000FF}};
-  platform.decode_picture = [&](const std::string& path, std::string& problem) -> std::optional<RgbaImage> {
+  platform.decode_picture = [&](const std::string& path, PictureProblem& problem) -> std::optional<RgbaImage> {
     if (path == "a.png") return picture;
-    problem = "The picture is damaged: " + path;
+    problem = {PictureProblem::Kind::kUnreadable, "cut short"};
     return std::nullopt;
   };
   EXPECT_EQ(Run({"convert", "a.png", "a.ico"}), 0);
   EXPECT_EQ(fs.files.at("a.ico"), PictureToIco(picture));
   EXPECT_EQ(Run({"convert", "cut.png", "cut.ico"}), 1);
-  EXPECT_THAT(err, HasSubstr("The picture is damaged: cut.png"));
+  EXPECT_EQ(err, "Error: The file is not a picture or it is damaged: cut.png (cut short)\nNothing was written\n");
   EXPECT_EQ(fs.files.count("cut.ico"), 0u);
   EXPECT_EQ(Run({"convert", "a.png"}), 2);
+}
+
+TEST_F(CliTest, APictureForManyFoldersIsConvertedOnce) {
+  testing::FakeShell shell(fs);
+  platform.shell = &shell;
+  for (const char* f : {"C:", "C:\\Photos", "C:\\Music", "C:\\Users", "C:\\Users\\me",
+                        "C:\\Users\\me\\AppData", "C:\\Users\\me\\AppData\\Local",
+                        "C:\\Users\\me\\AppData\\Local\\Temp"})
+    fs.folders.insert(f);
+  fs.files["C:\\sun.png"] = testing::ToBytes("png");
+  const RgbaImage picture{1, 1, {0xFFFFFF00}};
+  int decoded = 0;
+  platform.decode_picture = [&](const std::string&, PictureProblem&) -> std::optional<RgbaImage> {
+    ++decoded;
+    return picture;
+  };
+  // No --copy: a picture is placed in each folder all the same.
+  EXPECT_EQ(Run({"apply", "C:\\Photos", "C:\\Music", "--icon", "C:\\sun.png"}), 0);
+  EXPECT_EQ(out, "2 folders: 2 applied, 0 failed\n");
+  EXPECT_EQ(decoded, 1);
+  for (const char* folder : {"C:\\Photos", "C:\\Music"}) {
+    SCOPED_TRACE(folder);
+    EXPECT_EQ(fs.files.at(std::string(folder) + "\\sun.ico"), PictureToIco(picture));
+    EXPECT_THAT(fs.Text(std::string(folder) + "\\Desktop.ini"),
+                HasSubstr("IconFile=sun.ico\r\nIconIndex=0\r\nIconResource=sun.ico,0\r\n"));
+  }
+  for (const auto& [path, bytes] : fs.files) EXPECT_EQ(path.find("\\Temp\\vandrel-icon"), std::string::npos) << path;
+
+  // A picture that cannot be read changes no folder.
+  platform.decode_picture = [&](const std::string&, PictureProblem& problem) -> std::optional<RgbaImage> {
+    problem = {PictureProblem::Kind::kTooLarge, "9000 x 9000"};
+    return std::nullopt;
+  };
+  fs.files["C:\\huge.png"] = testing::ToBytes("png");
+  EXPECT_EQ(Run({"apply", "C:\\Photos", "C:\\Music", "--icon", "C:\\huge.png"}), 1);
+  EXPECT_THAT(err, HasSubstr("The picture is too large (over 64 megapixels): C:\\huge.png (9000 x 9000)"));
+  EXPECT_THAT(err, HasSubstr("No folder was changed"));
+  EXPECT_EQ(fs.files.count("C:\\Photos\\huge.ico"), 0u);
 }
 
 TEST_F(CliTest, WrongCallsPrintUsageAndExitTwo) {

@@ -191,6 +191,87 @@ TEST_F(IconInstallTest, AnErrorWritingDesktopIniReachesTheCaller) {
   EXPECT_THAT(*fs.log, ElementsAre("attr D:\\A\\Desktop.ini 0x80"));  // no later attribute step
 }
 
+// Pictures read by a fake decoder: photo.png is 2 x 1, the others fail as named.
+class PictureInstallTest : public IconInstallTest {
+ protected:
+  void SetUp() override {
+    fs.files["C:\\Pics\\photo.png"] = ToBytes("png");
+    fs.files["C:\\Pics\\cat.JPG"] = ToBytes("jpeg");
+    services.decode_picture = [this](const std::string& path, PictureProblem& problem) -> std::optional<RgbaImage> {
+      decoded.push_back(path);
+      if (path == "C:\\Pics\\photo.png") return photo;
+      if (path == "C:\\Pics\\cat.JPG") return cat;
+      problem = next_problem;
+      return std::nullopt;
+    };
+  }
+  const RgbaImage photo{2, 1, {0xFFFF0000, 0x800000FF}};
+  const RgbaImage cat{1, 3, {0xFF00FF00, 0xFF00FF00, 0x00000000}};
+  PictureProblem next_problem;
+  std::vector<std::string> decoded;
+  static constexpr const char* kTemp = "C:\\Users\\me\\AppData\\Local\\Temp\\vandrel-icon.ico";
+};
+
+TEST_F(PictureInstallTest, APictureAlwaysBecomesAnIcoOfItsNameInTheFolder) {
+  for (const bool copy : {false, true}) {
+    EXPECT_TRUE(Install("C:\\Pics\\photo.png", 5, "Holiday", copy).has_value());
+    EXPECT_EQ(fs.files.at("D:\\A\\photo.ico"), PictureToIco(photo));
+    EXPECT_EQ(fs.AttributesOf("D:\\A\\photo.ico"), kAttrHidden | kAttrSystem);
+    EXPECT_EQ(Ini(),
+              "[.ShellClassInfo]\r\nIconFile=photo.ico\r\nIconIndex=0\r\nIconResource=photo.ico,0\r\n"
+              "InfoTip=Holiday\r\nConfirmFileOp=0\r\n\r\n");
+    EXPECT_FALSE(fs.FileExists(kTemp));  // the conversion was ours and is gone
+    EXPECT_THAT(prompts.shown, IsEmpty());
+  }
+  EXPECT_EQ(fs.files.at("C:\\Pics\\photo.png"), ToBytes("png"));  // the picture itself untouched
+  EXPECT_THAT(shell.recycled, ElementsAre("D:\\A\\photo.ico"));  // the first run's copy, on the second
+}
+
+TEST_F(PictureInstallTest, AnotherPictureRecyclesTheEarlierCopyAndAFileOfTheFolders) {
+  Install("C:\\Pics\\photo.png", 0, "", false);
+  // The folder has a cat.ico of its own that merely shares the name.
+  fs.files["D:\\A\\cat.ico"] = ToBytes("the owner's cat");
+  EXPECT_TRUE(Install("C:\\Pics\\cat.JPG", 0, "", false).has_value());
+  EXPECT_EQ(fs.files.at("D:\\A\\cat.ico"), PictureToIco(cat));
+  EXPECT_THAT(shell.recycled, ElementsAre("D:\\A\\cat.ico", "D:\\A\\photo.ico"));
+  EXPECT_THAT(Ini(), ::testing::HasSubstr("IconFile=cat.ico\r\nIconIndex=0\r\nIconResource=cat.ico,0\r\n"));
+}
+
+TEST_F(PictureInstallTest, APictureThatCannotBeUsedChangesNothing) {
+  Install("C:\\Icons\\star.ico", 0, "old", true);
+  const std::string before = Ini();
+  fs.files["C:\\Pics\\bad.png"] = ToBytes("png, cut short");
+  fs.files["C:\\Pics\\huge.tif"] = ToBytes("tiff");
+  struct Case {
+    const char* source;
+    PictureProblem problem;
+    bool has_decoder;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {"C:\\Pics\\gone.png", {}, true, "error: Ошибка!: Файл не найден: C:\\Pics\\gone.png"},
+      {"C:\\Pics\\bad.png", {PictureProblem::Kind::kUnreadable, "cut short"}, true,
+       "error: Ошибка!: Файл не является картинкой или повреждён: C:\\Pics\\bad.png (cut short)"},
+      {"C:\\Pics\\huge.tif", {PictureProblem::Kind::kTooLarge, "9000 x 8000"}, true,
+       "error: Ошибка!: Картинка слишком большая (больше 64 мегапикселей): C:\\Pics\\huge.tif (9000 x 8000)"},
+      {"C:\\Pics\\photo.png", {}, false,
+       "error: Ошибка!: Файл не является картинкой или повреждён: C:\\Pics\\photo.png (no picture codecs)"},
+  };
+  for (const Case& c : cases) {
+    next_problem = c.problem;
+    if (!c.has_decoder) services.decode_picture = {};
+    EXPECT_FALSE(Install(c.source, 0, "new", false).has_value()) << c.source;
+    EXPECT_THAT(prompts.shown, ElementsAre(c.shown));
+    EXPECT_EQ(Ini(), before);
+    EXPECT_FALSE(fs.FileExists(kTemp));
+    EXPECT_THAT(shell.recycled, IsEmpty());
+    EXPECT_EQ(fs.AttributesOf("D:\\A\\star.ico"), kAttrHidden | kAttrSystem);
+  }
+  EXPECT_FALSE(fs.FileExists("D:\\A\\bad.ico"));
+  EXPECT_FALSE(fs.FileExists("D:\\A\\huge.ico"));
+  EXPECT_FALSE(fs.FileExists("D:\\A\\photo.ico"));
+}
+
 class ChangeIconTest : public testing::EngineTest {
  protected:
   ChangeResult Press(const std::string& caption, const std::string& folder, const std::string& source) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "icons/pe_resource_file.h"
+#include "icons/picture_icon.h"
 #include "platform/error.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/support/pe_builder.h"
@@ -200,6 +201,74 @@ TEST_F(IconExtractionTest, WriteErrorsReachTheCallerWithTheFileName) {
     EXPECT_THAT(e.what(), ::testing::HasSubstr("C:\\locked.ico"));
     EXPECT_FALSE(e.system_reason().empty());
   }
+}
+
+// An .ico directory by hand: each entry's side (0 is 256), colour bits and
+// its image's bytes, laid out one after another.
+struct HandEntry {
+  int side;
+  int bits;
+  Bytes image;
+  std::uint32_t offset_shift = 0;  // moves the recorded offset (damage)
+};
+Bytes HandIco(const std::vector<HandEntry>& entries) {
+  Bytes ico = ToBytes(std::string("\0\0\1\0", 4));
+  ico.push_back(static_cast<std::byte>(entries.size()));
+  ico.push_back(std::byte{0});
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * entries.size());
+  auto put32 = [&](std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) ico.push_back(static_cast<std::byte>((v >> (8 * k)) & 0xFF));
+  };
+  for (const HandEntry& e : entries) {
+    for (int b : {e.side & 0xFF, e.side & 0xFF, 0, 0, 1, 0, e.bits, 0}) ico.push_back(static_cast<std::byte>(b));
+    put32(static_cast<std::uint32_t>(e.image.size()));
+    put32(offset + e.offset_shift);
+    offset += static_cast<std::uint32_t>(e.image.size());
+  }
+  for (const HandEntry& e : entries) ico.insert(ico.end(), e.image.begin(), e.image.end());
+  return ico;
+}
+
+TEST(IcoImageForTest, PicksTheSmallestLargeEnoughElseTheLargestAndMostColours) {
+  const Bytes ico = HandIco({{16, 32, ToBytes("16px")},
+                             {32, 4, ToBytes("32px 4-bit")},
+                             {32, 32, ToBytes("32px 32-bit")},
+                             {48, 8, ToBytes("48px")},
+                             {0, 32, ToBytes("256px")}});
+  const struct {
+    int size;
+    const char* image;
+  } cases[] = {{1, "16px"}, {16, "16px"}, {17, "32px 32-bit"}, {32, "32px 32-bit"},
+               {40, "48px"}, {72, "256px"}, {256, "256px"}, {400, "256px"}};
+  for (const auto& c : cases) {
+    const auto image = IcoImageFor(ico, c.size);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data()), image.size()), c.image) << c.size;
+  }
+  // Without a 256 entry, a size above the largest takes the largest.
+  const Bytes small = HandIco({{16, 32, ToBytes("16px")}, {48, 32, ToBytes("48px")}});
+  EXPECT_EQ(IcoImageFor(small, 64).size(), 4u);
+  EXPECT_EQ(IcoImageFor(small, 64).data(), small.data() + small.size() - 4);
+}
+
+TEST(IcoImageForTest, EntriesOutsideTheFileAreSkippedAndAShortFileGivesNothing) {
+  const Bytes ico = HandIco({{48, 32, ToBytes("past the end"), 100}, {16, 32, ToBytes("16px")}});
+  const auto image = IcoImageFor(ico, 48);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data()), image.size()), "16px");
+  for (std::size_t cut : {0u, 5u, 6u + 15u}) EXPECT_TRUE(IcoImageFor(std::span(ico).first(cut), 16).empty()) << cut;
+  // A count larger than the entries there: only the whole ones are read.
+  Bytes lying = HandIco({{16, 32, ToBytes("16px")}});
+  lying[4] = std::byte{200};
+  EXPECT_EQ(IcoImageFor(lying, 16).size(), 4u);
+}
+
+TEST(IcoImageForTest, APicturesIcoGivesTheImageOfEachSize) {
+  const Bytes ico = PictureToIco(RgbaImage{3, 3, std::vector<std::uint32_t>(9, 0xFF336699)});
+  for (int size : {16, 20, 24, 32, 40, 48, 64}) {
+    const auto image = IcoImageFor(ico, size);
+    ASSERT_GE(image.size(), 40u);
+    EXPECT_EQ(U32At(Bytes(image.begin(), image.end()), 4), static_cast<std::uint32_t>(size));  // biWidth
+  }
+  EXPECT_EQ(std::to_integer<int>(IcoImageFor(ico, 100)[1]), 'P');  // the 256 one, a PNG
 }
 
 }  // namespace

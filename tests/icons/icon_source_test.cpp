@@ -1,4 +1,5 @@
 #include "icons/icon_source.h"
+#include "icons/picture_source.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,13 @@ TEST(IconSourceTest, IconCopyFileNameKeepsTheDateButNotForbiddenCharacters) {
   EXPECT_EQ(IconCopyFileName("3/20/2026", 0, 0, 0), "Image_3-20-2026_00-00-00");
   EXPECT_EQ(IconCopyFileName("2026\\03:20*?\"<>|", 23, 59, 59), "Image_2026-03-20------_23-59-59");
   EXPECT_EQ(IconCopyFileName("20 мар 2026", 9, 8, 7), "Image_20 мар 2026_09-08-07");
+}
+
+TEST(IconSourceTest, PicturesAreKnownByTheirExtensionInAnyCase) {
+  for (const char* path : {"a.png", "C:\\P\\b.JPG", "c.jpeg", "d.bmp", "e.Gif", "f.tif", "g.TIFF"})
+    EXPECT_TRUE(IsPictureFile(path)) << path;
+  for (const char* path : {"a.ico", "b.exe", "png", "C:\\x.png\\y", "c.png.lnk", "d.webp", ""})
+    EXPECT_FALSE(IsPictureFile(path)) << path;
 }
 
 }  // namespace

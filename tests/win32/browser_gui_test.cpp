@@ -395,7 +395,9 @@ TEST_F(SourceGuiTest, ChoosingWithTheDialogSetsTheIndexRangeAndPreviewsEachIcon)
   ASSERT_EQ(prompts.dialogs.size(), 1u);
   EXPECT_EQ(prompts.dialogs[0].kind, FileDialog::Kind::kOpen);
   EXPECT_EQ(prompts.dialogs[0].title, "Выберите файл иконки...");
-  EXPECT_EQ(prompts.dialogs[0].filter, "Все типы|*.ico;*.exe|Иконки (*.ico)|*.ico|Приложение (*.exe)|*.exe");
+  EXPECT_EQ(prompts.dialogs[0].filter,
+            "Все типы|*.ico;*.exe|Иконки (*.ico)|*.ico|Приложение (*.exe)|*.exe|"
+            "Картинки (*.png;*.jpg;*.bmp;*.gif;*.tif)|*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.tif;*.tiff");
   EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.exe"));
   EXPECT_EQ(SpinRange(), (Range{0, 11, true}));
   EXPECT_EQ(Spin().Value(), 0);

@@ -1,0 +1,118 @@
+#include "ui/controls/icon_grid.h"
+
+#include <algorithm>
+
+#include "platform/win32/wide.h"
+#include "ui/dark_paint.h"
+#include "ui/theme.h"
+
+namespace vandrel::ui {
+
+IconGrid::IconGrid(Form& form, const Spec& spec) : Control(form, spec, ComponentKind::kListView, {"Hint"}) {
+  CreateControlWindow(WS_EX_CLIENTEDGE, WC_LISTVIEWW,
+                      WS_TABSTOP | LVS_ICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_AUTOARRANGE | LVS_OWNERDATA, "");
+  ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_DOUBLEBUFFER);
+  Subclass();
+}
+
+IconGrid::~IconGrid() {
+  if (hwnd_ != nullptr) ListView_SetImageList(hwnd_, nullptr, LVSIL_NORMAL);
+  if (images_ != nullptr) ::ImageList_Destroy(images_);
+}
+
+void IconGrid::Reset(int count, int size) {
+  count = std::max(0, count);
+  ListView_SetItemCountEx(hwnd_, 0, 0);
+  if (images_ == nullptr || size != size_) {
+    HIMAGELIST fresh = ::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, std::max(count, 1), 16);
+    ListView_SetImageList(hwnd_, fresh, LVSIL_NORMAL);
+    if (images_ != nullptr) ::ImageList_Destroy(images_);
+    images_ = fresh;
+    size_ = size;
+  } else {
+    ::ImageList_RemoveAll(images_);
+  }
+  image_of_.assign(static_cast<std::size_t>(count), -1);
+  // Room for the caption under each picture, the same at any DPI.
+  ListView_SetIconSpacing(hwnd_, size + Scale(28), size + Scale(30));
+  ListView_SetItemCountEx(hwnd_, count, 0);
+  if (count > 0) ListView_EnsureVisible(hwnd_, 0, FALSE);
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+int IconGrid::Count() const { return static_cast<int>(image_of_.size()); }
+
+void IconGrid::SetPicture(int item, HICON icon) {
+  if (item < 0 || item >= Count() || icon == nullptr || images_ == nullptr) return;
+  int& at = image_of_[static_cast<std::size_t>(item)];
+  at = ::ImageList_ReplaceIcon(images_, at, icon);  // -1 adds it
+  ListView_RedrawItems(hwnd_, item, item);
+}
+
+bool IconGrid::HasPicture(int item) const {
+  return item >= 0 && item < Count() && image_of_[static_cast<std::size_t>(item)] >= 0;
+}
+
+int IconGrid::CellsPerScreen() const {
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  const DWORD spacing = static_cast<DWORD>(ListView_GetItemSpacing(hwnd_, FALSE));
+  const int cx = std::max(1, static_cast<int>(LOWORD(spacing)));
+  const int cy = std::max(1, static_cast<int>(HIWORD(spacing)));
+  const int columns = std::max(1, static_cast<int>(client.right) / cx);
+  const int rows = (static_cast<int>(client.bottom) + cy - 1) / cy;  // a row partly shown counts
+  return columns * std::max(1, rows);
+}
+
+int IconGrid::Selected() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
+
+void IconGrid::Select(int item) {
+  if (item < 0 || item >= Count()) {
+    ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    return;
+  }
+  ListView_SetItemState(hwnd_, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(hwnd_, item, FALSE);
+}
+
+RECT IconGrid::CellRect(int item) const {
+  RECT r{};
+  if (item < 0 || item >= Count() || !ListView_GetItemRect(hwnd_, item, &r, LVIR_BOUNDS)) return RECT{};
+  return r;
+}
+
+void IconGrid::ApplyTheme() {
+  const Theme& theme = Theme::Current();
+  ListView_SetBkColor(hwnd_, theme.Color(ColorRole::kWindow));
+  ListView_SetTextBkColor(hwnd_, theme.Color(ColorRole::kWindow));
+  ListView_SetTextColor(hwnd_, theme.Color(ColorRole::kText));
+  UseDarkScrollBars(hwnd_, theme.dark());
+}
+
+LRESULT IconGrid::OnNotify(const NMHDR& header) {
+  if (header.code == LVN_GETDISPINFOW) {
+    // The list's own structure, handed to us to fill in.
+    LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
+    if (item.iItem < 0 || item.iItem >= Count()) return 0;
+    if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
+      const std::wstring text = item_text ? Widen(item_text(item.iItem)) : std::wstring();
+      const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+      std::copy_n(text.c_str(), n, item.pszText);
+      item.pszText[n] = L'\0';
+    }
+    if (item.mask & LVIF_IMAGE) {
+      const int image = image_of_[static_cast<std::size_t>(item.iItem)];
+      item.iImage = image >= 0 ? image : I_IMAGENONE;
+    }
+    return 0;
+  }
+  if (header.code == NM_CLICK || header.code == NM_DBLCLK) {
+    const int item = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+    if (item < 0 || item >= Count()) return 0;  // the empty space between cells
+    const auto& handler = header.code == NM_CLICK ? on_click : on_activate;
+    if (handler) handler(item);
+  }
+  return 0;
+}
+
+}  // namespace vandrel::ui
