@@ -10,6 +10,7 @@
 #include "app/file_info_utils.h"
 #include "app/startup.h"
 #include "app/unit_base_win32.h"
+#include "app/unit_icon_picker_win32.h"
 #include "common/paths.h"
 #include "ui/app.h"
 #include "ui/message_dialog.h"
@@ -68,8 +69,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
                            .settings_path = [&form1] { return form1.PortablePath(); },
                            .exe_path = exe,
                            .startup_check = true});
+  vandrel::TFormIconPicker picker;
   form1.set_about_window(&form8);
   form1.set_update_window(&form10);
+  form1.set_icon_picker(&picker);
 
   // With every window made: the language files are cleaned up against them,
   // the menu is built and the chosen language applied, so that even the

@@ -65,10 +65,13 @@ TForm1::TForm1(std::vector<std::string> arguments, std::string version, bool por
       ImageIcon(Add<ui::Image>({.name = "ImageIcon", .parent = &TabControl5, .dock = Dock::kFill, .hand_cursor = true})),
       SpinEditIcon(Add<ui::SpinEdit>({.name = "SpinEditIcon", .parent = &GroupBox3, .y = 31, .width = 49, .height = 22,
                                       .enabled = false})),
-      ButtonSaveIcon(Add<ui::Button>({.name = "ButtonSaveIcon", .parent = &GroupBox3, .x = 53, .y = 30, .width = 24,
+      ButtonPickIcon(Add<ui::Button>({.name = "ButtonPickIcon", .parent = &GroupBox3, .x = 53, .y = 30, .width = 24,
+                                      .height = 24, .hint = "Показать все иконки файла", .enabled = false,
+                                      .glyph = L"GLYPH_GRID"})),
+      ButtonSaveIcon(Add<ui::Button>({.name = "ButtonSaveIcon", .parent = &GroupBox3, .x = 81, .y = 30, .width = 24,
                                       .height = 24, .enabled = false, .glyph = L"GLYPH_SAVE"})),
-      CheckBoxCopyIcon(Add<ui::CheckBox>({.name = "CheckBoxCopyIcon", .parent = &GroupBox3, .x = 84, .y = 33,
-                                          .width = 230, .height = 17, .caption = "Копировать иконку в папку",
+      CheckBoxCopyIcon(Add<ui::CheckBox>({.name = "CheckBoxCopyIcon", .parent = &GroupBox3, .x = 112, .y = 33,
+                                          .width = 202, .height = 17, .caption = "Копировать иконку в папку",
                                           .hint = "Копировать иконку в папку назначения", .two_state = true})),
       TabControl3(Add<ui::FramedPanel>({.name = "TabControl3", .parent = &TabControl2, .dock = Dock::kTop, .height = 35})),
       ButtonChangeIcon(Add<ui::Button>({.name = "ButtonChangeIcon", .parent = &TabControl3, .dock = Dock::kFill,
@@ -177,6 +180,7 @@ void TForm1::BindEvents() {
   SpinEditIcon.on_change = [this] { SpinEditIconChange(); };
   SpinEditIcon.on_key_down = &TForm1::SpinEditIconKeyDown;
   SpinEditIcon.on_key_press = [](wchar_t) { return false; };  // nothing is typed into the index: it is stepped
+  ButtonPickIcon.on_click = [this] { ButtonPickIconClick(); };
   ButtonSaveIcon.on_click = [this] { ButtonSaveIconClick(); };
   ButtonChangeIcon.on_click = [this] { ButtonChangeIconClick(); };
 

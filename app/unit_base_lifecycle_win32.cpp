@@ -5,6 +5,7 @@
 #include <dbt.h>
 
 #include "icons/get_big_icon_win32.h"
+#include "icons/picture_decoder_win32.h"
 
 namespace vandrel {
 
@@ -26,7 +27,7 @@ std::string TForm1::MessageCaption(std::string_view item) {
 std::string TForm1::Captions::Caption(std::string_view item) const { return form_.MessageCaption(item); }
 
 EngineServices TForm1::Services() {
-  return EngineServices{fs_, ansi_, shell_, *prompts_, captions_, loader_, [] { ui::ProcessMessages(); }};
+  return EngineServices{fs_, ansi_, shell_, *prompts_, captions_, loader_, [] { ui::ProcessMessages(); }, &DecodePicture};
 }
 
 void TForm1::FormCreate() {

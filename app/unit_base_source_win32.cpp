@@ -1,9 +1,11 @@
 // The icon source: the open dialog, files and folders dropped on the window,
 // the icon index and its preview, saving an icon.
 #include "app/unit_base_win32.h"
+#include "app/unit_icon_picker_win32.h"
 #include "common/paths.h"
 #include "icons/get_big_icon_win32.h"
 #include "icons/icon_extraction.h"
+#include "icons/picture_decoder_win32.h"
 #include "platform/error.h"
 #include "platform/text.h"
 
@@ -14,7 +16,8 @@ void TForm1::SetPreview(IconHandle icon) { ImageIcon.SetIcon(std::move(icon)); }
 void TForm1::ShowIconMenu(POINT at) { PopupMenuIcon.Popup(at.x, at.y); }
 
 void TForm1::OfferChange() {
-  CheckBoxCopyIcon.SetEnabled(true);
+  // A picture is always placed in the folder: there is no choice to offer.
+  CheckBoxCopyIcon.SetEnabled(!IsPictureFile(TrimControl(EditIconFile.Text())));
   ButtonChangeIcon.SetEnabled(true);
   SetDefaultButton(&ButtonChangeIcon);
   if (ButtonChangeIcon.Showing() && ButtonChangeIcon.Enabled()) ButtonChangeIcon.Focus();
@@ -23,6 +26,7 @@ void TForm1::OfferChange() {
 void TForm1::ApplyIndexBox(const IndexBoxSetup& setup) {
   SpinEditIcon.SetRange(setup.min, setup.max);
   SpinEditIcon.SetEnabled(setup.enabled);
+  ButtonPickIcon.SetEnabled(setup.enabled);
   ButtonSaveIcon.SetEnabled(setup.save_enabled);
 }
 
@@ -51,6 +55,8 @@ void TForm1::ImageIconClick() {
       EditIconFile.SetText(path);
       SetPreview(GetShellIcon(path));
       EnableSourceControls(SourceKind::kIco);
+    } else if (IsPictureFile(path)) {
+      ChoosePicture(path);
     }
   }
   if (!EditIconFile.Text().empty()) OfferChange();
@@ -88,6 +94,12 @@ void TForm1::DropFile(std::string path) {
     path = ResolveShortcut(path);
     if (path.empty() || !fs_.FileExists(path)) return;  // a shortcut to a folder is not a source
   }
+  if (IsPictureFile(path)) {
+    if (!ChoosePicture(path)) return;  // not a picture after all: nothing to offer
+    OfferChange();
+    SetStatus("");
+    return;
+  }
   const SourceKind kind = ClassifySource(path);
   if (kind != SourceKind::kExecutable && kind != SourceKind::kIco) return;
   EditIconFile.SetText(path);
@@ -113,10 +125,27 @@ void TForm1::DropFile(std::string path) {
   SetStatus("");
 }
 
+bool TForm1::ChoosePicture(const std::string& path) {
+  // The index box and the copy option have nothing to say for a picture;
+  // it can be saved as the .ico it becomes.
+  EditIconFile.SetText(path);
+  SpinEditIcon.SetValue(0);
+  EnableSourceControls(SourceKind::kIco);
+  ButtonSaveIcon.SetEnabled(true);
+  IconHandle preview = PicturePreviewIcon(path, Scale(48));
+  const bool shown = static_cast<bool>(preview);
+  SetPreview(std::move(preview));
+  return shown;
+}
+
 void TForm1::SpinEditIconChange() {
   const std::string source(TrimControl(EditIconFile.Text()));
   SetPreview({});
   if (source.empty() || !fs_.FileExists(source)) return;
+  if (IsPictureFile(source)) {
+    SetPreview(PicturePreviewIcon(source, Scale(48)));  // the icon it becomes
+    return;
+  }
   // 48 x 48 on a standard screen, sharp on a scaled one.
   SetPreview(ExtractPreviewIcon(source, SpinEditIcon.Value(), Scale(48)));
 }
@@ -148,10 +177,36 @@ void TForm1::ButtonSaveIconClick() {
   if (!target) return;
   IconServices services{fs_, loader_, *prompts_, captions_};
   try {
+    if (IsPictureFile(source)) {
+      WritePictureIco(services, &DecodePicture, source, *target);
+      return;
+    }
     ExtractIconByIndex(services, source, *target, SpinEditIcon.Value());
   } catch (const Error& e) {
     prompts_->ShowError(e.what(), MessageCaption("LangError"));
   }
+}
+
+void TForm1::ButtonPickIconClick() {
+  const std::string source(TrimControl(EditIconFile.Text()));
+  if (source.empty()) {
+    prompts_->ShowError(MessageCaption("LangTarget"), MessageCaption("LangError"));
+    return;
+  }
+  if (!fs_.FileExists(source)) {
+    prompts_->ShowError(MessageCaption("LangFileNotFound") + " " + source, MessageCaption("LangError"));
+    return;
+  }
+  if (GetIconCountSimple(fs_, loader_, source) == 0) {
+    prompts_->ShowError(MessageCaption("LangNoIconGroups"), MessageCaption("LangError"));
+    return;
+  }
+  if (icon_picker_ == nullptr) return;
+  // Each icon chosen shows in the index box and the preview at once; a
+  // cancelled picker puts the index back.
+  const int before = SpinEditIcon.Value();
+  if (!icon_picker_->Pick(source, before, [this](int index) { SpinEditIcon.SetValue(index); }))
+    SpinEditIcon.SetValue(before);
 }
 
 void TForm1::SaveIconMenuClick() {

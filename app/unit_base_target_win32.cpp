@@ -35,17 +35,20 @@ void TForm1::EnableSourceControls(SourceKind kind) {
   switch (kind) {
     case SourceKind::kNone:
       SpinEditIcon.SetEnabled(false);
+      ButtonPickIcon.SetEnabled(false);
       ButtonSaveIcon.SetEnabled(false);
       CheckBoxCopyIcon.SetEnabled(false);
       break;
     case SourceKind::kExecutable:
       SpinEditIcon.SetEnabled(true);
+      ButtonPickIcon.SetEnabled(true);
       ButtonSaveIcon.SetEnabled(true);
       CheckBoxCopyIcon.SetEnabled(true);
       break;
     case SourceKind::kIco:
       // An .ico holds the one icon: no index to step, nothing to save from it.
       SpinEditIcon.SetEnabled(false);
+      ButtonPickIcon.SetEnabled(false);
       ButtonSaveIcon.SetEnabled(false);
       CheckBoxCopyIcon.SetEnabled(true);
       break;

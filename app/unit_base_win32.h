@@ -36,6 +36,8 @@
 
 namespace vandrel {
 
+class TFormIconPicker;
+
 class TForm1 final : public ui::Form {
  public:
   // `arguments`: the command line without the program's own name.
@@ -135,9 +137,14 @@ class TForm1 final : public ui::Form {
   void DropPath(const std::string& path);
   static std::string ResolveShortcut(const std::string& lnk_file);
   void SpinEditIconChange();
+  // A picture as the source: the box, the controls, the preview of the icon
+  // it becomes; false when it cannot be read (nothing previewed).
+  bool ChoosePicture(const std::string& path);
   static bool SpinEditIconKeyDown(WPARAM key);  // true: the key reaches the box
   void ButtonSaveIconClick();
   void SaveIconMenuClick();
+  // Every icon of the source at a glance; the choice goes to the index box.
+  void ButtonPickIconClick();
 
   // Questions and messages; tests answer them from a script.
   void set_prompts(Prompts* prompts) { prompts_ = prompts ? prompts : &window_prompts_; }
@@ -147,6 +154,8 @@ class TForm1 final : public ui::Form {
   void set_about_window(ui::Form* about) { about_window_ = about; }
   // The update window that "Проверить обновления" shows modally.
   void set_update_window(ui::Form* update) { update_window_ = update; }
+  // The window the button beside the index box opens.
+  void set_icon_picker(TFormIconPicker* picker) { icon_picker_ = picker; }
   void CheckUpdateMenuClick();
 
   bool portable_mode() const { return portable_mode_; }
@@ -185,6 +194,7 @@ class TForm1 final : public ui::Form {
   ui::FramedPanel& TabControl5;
   ui::Image& ImageIcon;
   ui::SpinEdit& SpinEditIcon;
+  ui::Button& ButtonPickIcon;
   ui::Button& ButtonSaveIcon;
   ui::CheckBox& CheckBoxCopyIcon;
   ui::FramedPanel& TabControl3;
@@ -295,6 +305,7 @@ class TForm1 final : public ui::Form {
   MenuButtonState menu_button_;
   ui::Form* about_window_ = nullptr;
   ui::Form* update_window_ = nullptr;
+  TFormIconPicker* icon_picker_ = nullptr;
   std::optional<std::string> command_line_folder_;
 };
 

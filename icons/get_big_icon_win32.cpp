@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "common/paths.h"
+#include "icons/icon_extraction.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_shell.h"
 
@@ -70,6 +71,15 @@ UniqueIcon ExtractPreviewIcon(const std::string& path, int index, int size) {
   // Sharp at the size asked for, where the file has that size.
   UniqueIcon copy(static_cast<HICON>(::CopyImage(raw, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE)));
   return copy ? std::move(copy) : std::move(extracted);
+}
+
+UniqueIcon IconFromIco(std::span<const std::byte> ico, int size) {
+  const std::span<const std::byte> image = IcoImageFor(ico, size);
+  if (image.empty()) return {};
+  // The call reads the bytes only; it takes them as writable by old habit.
+  return UniqueIcon(::CreateIconFromResourceEx(
+      reinterpret_cast<PBYTE>(const_cast<std::byte*>(image.data())), static_cast<DWORD>(image.size()), TRUE,
+      0x00030000, size, size, LR_DEFAULTCOLOR));
 }
 
 HIMAGELIST SystemImageListOf(bool large) {

@@ -6,6 +6,7 @@
 #include <unknwn.h>
 
 #include <memory>
+#include <span>
 #include <string>
 
 #include "platform/win32/gdi_handles.h"
@@ -35,6 +36,10 @@ UniqueIcon GetShellIcon(const std::string& path, int size = kShilExtraLarge);
 // The icon at `index` of a file (a negative index names a resource id, as
 // in an icon location), at size x size; null when there is none.
 UniqueIcon ExtractPreviewIcon(const std::string& path, int index, int size);
+
+// The image of an .ico file (its bytes) best suited to size x size, as an
+// icon of that size; null when the file holds none Windows can read.
+UniqueIcon IconFromIco(std::span<const std::byte> ico, int size);
 
 // The shell's system image list of small or large icons, shared: never
 // destroyed by its users.

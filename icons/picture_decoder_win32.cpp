@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "icons/get_big_icon_win32.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
 
@@ -92,6 +93,13 @@ std::optional<RgbaImage> DecodePicture(const std::string& path, PictureProblem& 
     return std::nullopt;
   }
   return image;
+}
+
+IconHandle PicturePreviewIcon(const std::string& path, int size) {
+  PictureProblem problem;
+  const std::optional<RgbaImage> picture = DecodePicture(path, problem);
+  if (!picture) return {};
+  return IconFromIco(PictureToIco(*picture), size);
 }
 
 }  // namespace vandrel

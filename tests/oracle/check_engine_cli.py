@@ -239,6 +239,29 @@ def main():
             r = cli("convert", win(os.path.join(pics, name)), win(out))
             chk.expect(r.returncode == 1 and not os.path.exists(out) and b"Nothing was written" in r.stderr,
                        f"convert {name}: exit {r.returncode} {r.stderr!r}")
+
+        # A picture applied to two folders: each gets the picture's .ico, the
+        # same bytes as convert writes, named in Desktop.ini like a copied .ico.
+        shots = [os.path.join(work, n) for n in ("Holiday", "Trip")]
+        for p in shots:
+            os.makedirs(p)
+        r = cli("apply", *[win(p) for p in shots], "--icon", win(os.path.join(pics, "half.png")))
+        chk.expect(r.returncode == 0 and r.stdout.decode().strip() == "2 folders: 2 applied, 0 failed",
+                   f"apply a picture: exit {r.returncode} {r.stdout!r} {r.stderr!r}")
+        for p in shots:
+            names = sorted(n.lower() for n in os.listdir(p))
+            chk.expect(names == ["desktop.ini", "half.ico"], f"picture folder {p}: {names}")
+            if "half.ico" in names:
+                chk.expect(read(os.path.join(p, [n for n in os.listdir(p) if n.lower() == "half.ico"][0])) ==
+                           read(os.path.join(pics, "half.png.ico")), f"{p}: not the converted picture")
+            ini = [n for n in os.listdir(p) if n.lower() == "desktop.ini"]
+            text = read(os.path.join(p, ini[0])).decode("latin-1") if ini else ""
+            chk.expect("IconFile=half.ico\r\nIconIndex=0\r\nIconResource=half.ico,0\r\n" in text,
+                       f"{p}: Desktop.ini {text!r}")
+        r = cli("apply", win(os.path.join(work, "Trip")), "--icon", win(os.path.join(pics, "cut.png")))
+        chk.expect(r.returncode == 1 and b"not a picture or it is damaged" in r.stderr,
+                   f"apply a damaged picture: exit {r.returncode} {r.stderr!r}")
+        chk.expect(not os.path.exists(os.path.join(work, "Trip", "cut.ico")), "a damaged picture left an .ico")
     finally:
         shutil.rmtree(work, ignore_errors=True)
     chk.finish("engine through vandrel-cli")

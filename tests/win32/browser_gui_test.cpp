@@ -12,7 +12,9 @@
 
 #include "about/unit_about_win32.h"
 #include "app/unit_base_win32.h"
+#include "app/unit_icon_picker_win32.h"
 #include "icons/icon_extraction.h"
+#include "icons/picture_icon.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_file_system.h"
@@ -717,6 +719,255 @@ TEST_F(SourceGuiTest, AFoldersIndexIsShownWhateverTheLastSourceAllowed) {
   EXPECT_EQ(Text("EditIconFile"), dir.File("twelve.dll"));
   EXPECT_EQ(Spin().Value(), 7);
   EXPECT_EQ(Text("SpinEditIcon"), "7");
+}
+
+// The colour at the middle of a cell's upper part, where its picture is.
+COLORREF ColourInCell(const testing::ScreenPixels& grid, const RECT& cell, int picture) {
+  return grid.At((cell.left + cell.right) / 2, cell.top + std::max(2, picture / 2));
+}
+
+TEST_F(SourceGuiTest, ADroppedPictureIsPreviewedAsItsIconAndAppliedAsAnIcoInTheFolder) {
+  // 40 x 20: red on the left, blue on the right; centred on a square, the
+  // icon is clear above and below.
+  RgbaImage picture{40, 20, std::vector<std::uint32_t>(800)};
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 40; ++x) picture.pixels[static_cast<std::size_t>(y * 40 + x)] = x < 20 ? 0xFFFF0000 : 0xFF0000FF;
+  const Bytes png = EncodePng(picture);
+  fs.WriteFileAtomically(dir.File("photo.png"), png);
+  fs.WriteFileAtomically(dir.File("broken.png"), Bytes(png.begin(), png.begin() + static_cast<long>(png.size() / 2)));
+
+  Drop({dir.File("photo.png")});
+  EXPECT_EQ(Text("EditIconFile"), dir.File("photo.png"));
+  const testing::IconBitmap shown = testing::IconPixels(Preview());
+  ASSERT_EQ(shown.width, form->Scale(48));
+  const auto at = [&](int x, int y) { return shown.pixels[static_cast<std::size_t>(y * shown.width + x)]; };
+  const int w = shown.width;
+  EXPECT_EQ(at(w / 2, 1) >> 24, 0u) << "clear above the picture";
+  EXPECT_EQ(at(w / 4, w / 2), 0xFFFF0000u);
+  EXPECT_EQ(at(3 * w / 4, w / 2), 0xFF0000FFu);
+  // Nothing to step or copy: a picture always goes into the folder.
+  EXPECT_FALSE(Spin().Enabled());
+  EXPECT_FALSE(On("ButtonPickIcon"));
+  EXPECT_FALSE(On("CheckBoxCopyIcon"));
+  EXPECT_TRUE(On("ButtonSaveIcon"));
+  EXPECT_TRUE(On("ButtonChangeIcon"));
+  EXPECT_EQ(form->default_button(), &form->ButtonChangeIcon);
+
+  // Applied to Alpha with Copy off all the same.
+  const auto alpha = std::find(form->item_paths().begin(), form->item_paths().end(), dir.File("Alpha"));
+  ASSERT_NE(alpha, form->item_paths().end());
+  Select(static_cast<int>(alpha - form->item_paths().begin()));
+  form->EditIconFile.SetProperty("Text", dir.File("photo.png"));
+  ::SendMessageW(form->CheckBoxCopyIcon.hwnd(), BM_SETCHECK, BST_UNCHECKED, 0);
+  prompts.answers = {true};
+  form->ButtonChangeIconClick();
+  EXPECT_EQ(Status(), "Иконка успешно установлена");
+  EXPECT_EQ(fs.ReadFile(dir.File("Alpha\\photo.ico")), PictureToIco(picture)) << "decoded exactly, as PNG is lossless";
+  EXPECT_EQ(fs.GetAttributes(dir.File("Alpha\\photo.ico")).value_or(0) & (kAttrHidden | kAttrSystem),
+            kAttrHidden | kAttrSystem);
+  const auto ini = fs.ReadFile(dir.File("Alpha\\Desktop.ini"));
+  ASSERT_TRUE(ini);
+  EXPECT_THAT(std::string(reinterpret_cast<const char*>(ini->data()), ini->size()),
+              ::testing::HasSubstr("IconFile=photo.ico\r\nIconIndex=0\r\nIconResource=photo.ico,0\r\n"));
+  EXPECT_TRUE(fs.FileExists(dir.File("photo.png"))) << "the picture stays where it was";
+
+  // A picture cut short: no preview, nothing offered; forced, it changes nothing.
+  prompts.shown.clear();
+  Drop({dir.File("broken.png")});
+  EXPECT_EQ(Preview(), nullptr);
+  const auto beta = std::find(form->item_paths().begin(), form->item_paths().end(), dir.File("Beta"));
+  ASSERT_NE(beta, form->item_paths().end());
+  Select(static_cast<int>(beta - form->item_paths().begin()));
+  form->EditIconFile.SetProperty("Text", dir.File("broken.png"));
+  prompts.answers = {true};
+  form->ButtonChangeIconClick();
+  ASSERT_EQ(prompts.shown.size(), 2u);
+  EXPECT_THAT(prompts.shown[1], ::testing::StartsWith("error: Ошибка!: Файл не является картинкой или повреждён: " +
+                                                     dir.File("broken.png") + " ("));
+  EXPECT_FALSE(fs.FileExists(dir.File("Beta\\Desktop.ini")));
+  EXPECT_FALSE(fs.FileExists(dir.File("Beta\\broken.ico")));
+}
+
+// The picker runs modally: a timer drives it from inside its own loop, and
+// another closes it should the steps leave it open.
+std::function<void()> g_in_picker;
+ui::Form* g_stray_picker = nullptr;
+bool g_stray_closed = false;
+void CALLBACK RunInPicker(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  if (g_in_picker) g_in_picker();
+}
+void CALLBACK CloseStrayPicker(HWND, UINT, UINT_PTR timer, DWORD) {
+  ::KillTimer(nullptr, timer);
+  if (g_stray_picker != nullptr && ::IsWindowVisible(g_stray_picker->hwnd())) {
+    g_stray_closed = true;
+    g_stray_picker->Hide();
+  }
+}
+
+class PickerGuiTest : public SourceGuiTest {
+ protected:
+  void SetUp() override {
+    SourceGuiTest::SetUp();
+    form->set_icon_picker(&picker);
+    form->Show();
+  }
+  void TearDown() override {
+    form->Hide();
+    SourceGuiTest::TearDown();
+  }
+  // Opens the picker from its button and runs `steps` in it once its icons
+  // are loaded. Keys the steps post go through the picker's own loop; the
+  // steps must close it.
+  void InPicker(std::function<void()> steps) {
+    g_stray_closed = false;
+    g_in_picker = [this, steps] {
+      for (int i = 0; i < 200 && picker.Loading(); ++i) {
+        ui::ProcessMessages();
+        ::Sleep(10);
+      }
+      ui::ProcessMessages();
+      steps();
+    };
+    g_stray_picker = &picker;
+    ::SetTimer(nullptr, 0, 50, &RunInPicker);
+    const UINT_PTR stray = ::SetTimer(nullptr, 0, 5000, &CloseStrayPicker);
+    form->ButtonPickIconClick();
+    ::KillTimer(nullptr, stray);
+    g_in_picker = {};
+    g_stray_picker = nullptr;
+    EXPECT_FALSE(g_stray_closed) << "the steps left the picker open";
+  }
+  HWND Grid() { return picker.GridIcons.hwnd(); }
+  void Key(UINT key) { ::SendMessageW(Grid(), WM_KEYDOWN, key, 0); }
+  POINT CellCentre(int item) {
+    const RECT r = picker.GridIcons.CellRect(item);
+    return {(r.left + r.right) / 2, r.top + picker.Scale(20)};
+  }
+  void Click(int item) {
+    const POINT p = CellCentre(item);
+    // The list waits for the button to come up before it reports the click.
+    ::PostMessageW(Grid(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    ::SendMessageW(Grid(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ui::ProcessMessages();
+  }
+  void DoubleClick(int item) {
+    const POINT p = CellCentre(item);
+    ::PostMessageW(Grid(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    ::SendMessageW(Grid(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ui::ProcessMessages();
+  }
+
+  TFormIconPicker picker;
+};
+
+TEST_F(PickerGuiTest, EveryIconOfTheFileInAGridAndTheChoiceSetsTheIndex) {
+  Choose(dir.File("twelve.exe"));
+  ASSERT_TRUE(On("ButtonPickIcon"));
+  prompts.shown.clear();  // the open dialog's record
+  int columns = 0;
+  InPicker([&] {
+    EXPECT_TRUE(::IsWindowVisible(picker.hwnd()));
+    ASSERT_EQ(picker.GridIcons.Count(), 12);
+    for (int i = 0; i < 12; ++i) EXPECT_TRUE(picker.GridIcons.HasPicture(i)) << i;
+    EXPECT_EQ(picker.GridIcons.Selected(), 0) << "the index box's icon";
+    // Each cell shows its own group, the index under it.
+    const auto grid = testing::CaptureWindow(Grid(), true);
+    for (int i : {5, 7, 11}) {  // not the selected one: it is drawn blended with the highlight
+      const COLORREF c = ColourInCell(grid, picker.GridIcons.CellRect(i), picker.GridIcons.PictureSize());
+      const std::uint32_t want = testing::SolidIconGroupColour(i);
+      EXPECT_EQ(c, RGB((want >> 16) & 0xFF, (want >> 8) & 0xFF, want & 0xFF)) << "cell " << i;
+    }
+    const RECT first = picker.GridIcons.CellRect(0);
+    for (int i = 0; i < 12 && picker.GridIcons.CellRect(i).top == first.top; ++i) ++columns;
+    ASSERT_GT(columns, 1);
+    ASSERT_LT(columns, 8) << "the 8th cell is on a later row";
+
+    // A click sets the index box at once, the picker stays.
+    Click(3);
+    EXPECT_EQ(Spin().Value(), 3);
+    EXPECT_TRUE(::IsWindowVisible(picker.hwnd()));
+    // End, Home and the arrows move through the grid, rows included.
+    Key(VK_END);
+    EXPECT_EQ(picker.GridIcons.Selected(), 11);
+    Key(VK_HOME);
+    EXPECT_EQ(picker.GridIcons.Selected(), 0);
+    for (int i = 0; i < 7 / columns; ++i) Key(VK_DOWN);
+    for (int i = 0; i < 7 % columns; ++i) Key(VK_RIGHT);
+    EXPECT_EQ(picker.GridIcons.Selected(), 7);
+    EXPECT_EQ(Spin().Value(), 3) << "moving is not choosing";
+    // Enter chooses the 8th icon and closes the picker.
+    ::PostMessageW(Grid(), WM_KEYDOWN, VK_RETURN, 0);
+  });
+  EXPECT_FALSE(::IsWindowVisible(picker.hwnd()));
+  EXPECT_EQ(Spin().Value(), 7);
+  // The preview follows the index box as it always did.
+  const testing::IconBitmap preview = testing::IconPixels(Preview());
+  ASSERT_FALSE(preview.pixels.empty());
+  EXPECT_EQ(preview.pixels[preview.pixels.size() / 2] & 0xFFFFFF, testing::SolidIconGroupColour(7) & 0xFFFFFF);
+
+  // A double click chooses and closes; it opens on the index chosen.
+  InPicker([&] {
+    EXPECT_EQ(picker.GridIcons.Selected(), 7);
+    DoubleClick(2);
+  });
+  EXPECT_FALSE(::IsWindowVisible(picker.hwnd()));
+  EXPECT_EQ(Spin().Value(), 2);
+
+  // Escape puts back the index the picker opened with, clicks or not.
+  InPicker([&] {
+    Click(9);
+    EXPECT_EQ(Spin().Value(), 9);
+    ::PostMessageW(Grid(), WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  EXPECT_EQ(Spin().Value(), 2);
+  EXPECT_THAT(prompts.shown, ElementsAre());
+}
+
+TEST_F(PickerGuiTest, AFileOfManyIconsOpensWithTheFirstScreenAndLoadsTheRestBehind) {
+  // The system's own shell32.dll has hundreds of icons.
+  const std::string shell32 = testing::SystemFolder() + "\\shell32.dll";
+  Win32ResourceLoader loader;
+  const int groups = GetIconCountSimple(fs, loader, shell32);
+  ASSERT_GT(groups, 60);
+  picker.Load(shell32, 0);
+  // The cells on screen are there at once; the worker brings the others.
+  const ui::IconGrid::Screen screen = picker.GridIcons.ScreenAround(0);
+  ASSERT_EQ(screen.first, 0);
+  ASSERT_LT(screen.end, groups);
+  int at_once = 0;
+  for (int i = 0; i < groups; ++i) at_once += picker.GridIcons.HasPicture(i) ? 1 : 0;
+  EXPECT_GT(at_once, screen.end * 9 / 10);
+  EXPECT_LE(at_once, screen.end);
+  for (int i = 0; i < 500 && picker.Loading(); ++i) {
+    ui::ProcessMessages();
+    ::Sleep(10);
+  }
+  EXPECT_FALSE(picker.Loading());
+  int loaded = 0;
+  for (int i = 0; i < groups; ++i) loaded += picker.GridIcons.HasPicture(i) ? 1 : 0;
+  EXPECT_GE(loaded, groups * 9 / 10) << "a few groups may be beyond drawing";
+
+  // Opened on an icon further down, that icon's screen comes at once.
+  picker.Load(shell32, 100);
+  EXPECT_TRUE(picker.GridIcons.HasPicture(100));
+  EXPECT_EQ(picker.GridIcons.Selected(), 100);
+  // Another file while the worker runs: it stops, and the grid is the new file's.
+  picker.Load(dir.File("twelve.dll"), 20);
+  for (int i = 0; i < 100 && picker.Loading(); ++i) {
+    ui::ProcessMessages();
+    ::Sleep(10);
+  }
+  EXPECT_EQ(picker.GridIcons.Count(), 12);
+  EXPECT_EQ(picker.GridIcons.Selected(), 11) << "an index past the end selects the last";
+  // A file that is not an executable gives an empty grid, not a crash.
+  picker.Load(dir.File("notes.txt"), 0);
+  EXPECT_EQ(picker.GridIcons.Count(), 0);
+
+  // The button refuses what has no icons, with the reason.
+  Drop({dir.File("none.exe")});
+  form->ButtonPickIconClick();
+  EXPECT_THAT(prompts.shown, ElementsAre("error: Ошибка!: В файле нет групп иконок"));
 }
 
 }  // namespace

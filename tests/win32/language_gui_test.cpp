@@ -11,6 +11,7 @@
 
 #include "about/unit_about_win32.h"
 #include "app/unit_base_win32.h"
+#include "app/unit_icon_picker_win32.h"
 #include "common/ini_store.h"
 #include "i18n/languages.h"
 #include "platform/win32/win32_ansi_codec.h"
@@ -70,12 +71,14 @@ class LanguageGuiTest : public ::testing::Test {
     form10 = std::make_unique<TForm10>(TForm10::Environment{.local_version = "9.0.26.320",
                                                             .settings_path = [this] { return form1->PortablePath(); },
                                                             .mirrors = {"http://127.0.0.1:9/download/"}});
+    picker = std::make_unique<TFormIconPicker>();
     form1->CleanTranslationsLikeGlobload();
     form1->LoadLanguage();
     form1->globload();
     form1->FormShow();
   }
   void CloseWindows() {
+    picker.reset();
     form10.reset();
     form8.reset();
     form1.reset();
@@ -90,7 +93,7 @@ class LanguageGuiTest : public ::testing::Test {
   std::vector<std::string> RussianLeft() {
     std::vector<std::string> left;
     for (ui::Form* window : {static_cast<ui::Form*>(form1.get()), static_cast<ui::Form*>(form8.get()),
-                             static_cast<ui::Form*>(form10.get())}) {
+                             static_cast<ui::Form*>(form10.get()), static_cast<ui::Form*>(picker.get())}) {
       const std::string name = window->Self().Name();
       if (name != "Form1" && HasCyrillic(window->Caption())) left.push_back(name + ".Caption");
       for (Component* c : window->Components()) {
@@ -112,6 +115,7 @@ class LanguageGuiTest : public ::testing::Test {
   std::unique_ptr<TForm1> form1;
   std::unique_ptr<TForm8> form8;
   std::unique_ptr<TForm10> form10;
+  std::unique_ptr<TFormIconPicker> picker;
 };
 
 TEST_F(LanguageGuiTest, EachShippedFileTranslatesEveryTextAndLosesNothingToTheCleanUp) {
@@ -127,13 +131,17 @@ TEST_F(LanguageGuiTest, EachShippedFileTranslatesEveryTextAndLosesNothingToTheCl
     EXPECT_THAT(RussianLeft(), ElementsAre());
     // The dialogs' filters keep their structure: description and pattern pairs.
     const auto bars = [](const std::string& text) { return std::count(text.begin(), text.end(), '|'); };
-    EXPECT_EQ(bars(form1->OpenDialog.GetProperty("Filter")), 5);
+    EXPECT_EQ(bars(form1->OpenDialog.GetProperty("Filter")), 7);
     EXPECT_EQ(bars(form1->SavePictureDialog.GetProperty("Filter")), 1);
   }
   // A few texts as a user reads them.
   EXPECT_EQ(form1->ButtonChangeIcon.GetProperty("Caption"), "Ändern");
   EXPECT_EQ(form8->Caption(), "Über Vandrel");
   EXPECT_EQ(form10->Caption(), "Aktualisierung Vandrel");
+  EXPECT_EQ(picker->Caption(), "Symbol wählen");
+  EXPECT_EQ(picker->ButtonCancel.GetProperty("Caption"), "Abbrechen");
+  EXPECT_EQ(form1->ButtonPickIcon.GetProperty("Hint"), "Alle Symbole der Datei zeigen");
+  EXPECT_EQ(form1->MessageCaption("LangPictureTooLarge"), "Das Bild ist zu groß (über 64 Megapixel):");
   EXPECT_EQ(form10->MessageCaption("LangYes"), "Ja");
   EXPECT_EQ(form1->MessageCaption("LangOnlyWindows"), "Dieses Programm läuft nur unter Windows 10 und Windows 11.");
 }

@@ -11,10 +11,12 @@
 #include "about/unit_about_win32.h"
 #include "app/theme_style.h"
 #include "app/unit_base_win32.h"
+#include "app/unit_icon_picker_win32.h"
 #include "shell/theme_selection.h"
 #include "tests/fakes/fake_system.h"
 #include "tests/win32/gui_support.h"
 #include "tests/win32/screenshot.h"
+#include "tests/win32/win32_test_support.h"
 #include "ui/dark_paint.h"
 #include "ui/message_dialog.h"
 #include "ui/theme.h"
@@ -146,9 +148,11 @@ TEST_F(ThemeGuiTest, ScreenshotsOfTheWindowsInBothStyles) {
   ::CreateDirectoryA(dir, nullptr);
   TForm8 form8([this] { return form1->Caption(); }, "© 2026 Vandrel");
   TForm10 form10({.local_version = "9.0.26.320", .mirrors = {"http://127.0.0.1:9/download/"}});
+  TFormIconPicker picker;
+  picker.Load(testing::SystemFolder() + "\\shell32.dll", 3);
   const auto shoot = [&](const char* style) {
     for (ui::Form* form : {static_cast<ui::Form*>(form1.get()), static_cast<ui::Form*>(&form8),
-                           static_cast<ui::Form*>(&form10)}) {
+                           static_cast<ui::Form*>(&form10), static_cast<ui::Form*>(&picker)}) {
       form->Show();
       Settle();
       EXPECT_TRUE(testing::SaveWindowPng(form->hwnd(), std::string(dir) + "\\style-" + style + "-" +
@@ -241,6 +245,27 @@ TEST_F(ThemeGuiTest, TheDarkStyleIsDarkAndItsTextReadable) {
   EXPECT_LT(MeanLuminance(testing::CaptureWindow(form10.hwnd())), 0.08) << "the update window";
   EXPECT_GE(TextContrast(testing::CaptureWindow(form10.LabelUpDate.hwnd())), 4.5) << "label";
   form10.Hide();
+  // The icon picker, made after the choice, over a file of many icons.
+  TFormIconPicker picker;
+  picker.Load(testing::SystemFolder() + "\\shell32.dll", 0);
+  picker.Show();
+  Settle();
+  picker.GridIcons.Select(-1);  // the numbers alone: the selection takes the system's highlight
+  Settle(4);
+  // The icons are as bright as they are: the grid's background and the buttons' strip are dark.
+  const auto grid = testing::CaptureWindow(picker.GridIcons.hwnd(), true);
+  EXPECT_LT(ui::RelativeLuminance(MostFrequent(ColourCounts(grid))), 0.08) << "the picker's grid";
+  EXPECT_LT(MeanLuminance(testing::CaptureWindow(picker.PanelButtons.hwnd())), 0.08) << "the picker's buttons";
+  EXPECT_GE(TextContrast(testing::CaptureWindow(picker.ButtonOk.hwnd())), 4.5) << "the picker's button";
+  // An index under a cell, on the grid's own background.
+  const RECT cell = picker.GridIcons.CellRect(1);
+  testing::ScreenPixels caption{cell.right - cell.left, 0, {}};
+  for (int y = std::max<int>(0, cell.bottom - picker.Scale(22)); y < std::min<int>(grid.height, cell.bottom);
+       ++y, ++caption.height)
+    for (int x = std::max<int>(0, cell.left); x < std::min<int>(grid.width, cell.right); ++x)
+      caption.pixels.push_back(grid.At(x, y));
+  EXPECT_GE(TextContrast(caption), 4.5) << "an index under a cell";
+  picker.Hide();
 }
 
 TEST(DarkPalette, TextStaysReadableOnEveryBackground) {

@@ -53,15 +53,23 @@ bool IconGrid::HasPicture(int item) const {
   return item >= 0 && item < Count() && image_of_[static_cast<std::size_t>(item)] >= 0;
 }
 
-int IconGrid::CellsPerScreen() const {
+IconGrid::Screen IconGrid::ScreenAround(int item) const {
+  // Worked out from the cell spacing: the list lays its cells out only when
+  // it is about to show them.
   RECT client{};
   ::GetClientRect(hwnd_, &client);
   const DWORD spacing = static_cast<DWORD>(ListView_GetItemSpacing(hwnd_, FALSE));
   const int cx = std::max(1, static_cast<int>(LOWORD(spacing)));
   const int cy = std::max(1, static_cast<int>(HIWORD(spacing)));
-  const int columns = std::max(1, static_cast<int>(client.right) / cx);
-  const int rows = (static_cast<int>(client.bottom) + cy - 1) / cy;  // a row partly shown counts
-  return columns * std::max(1, rows);
+  Screen screen;
+  screen.columns = std::max(1, static_cast<int>(client.right) / cx);
+  screen.rows = std::max(1, (static_cast<int>(client.bottom) + cy - 1) / cy);  // a row partly shown counts
+  // Scrolled just far enough to show the item, as the list scrolls.
+  const int row = std::clamp(item, 0, std::max(0, Count() - 1)) / screen.columns;
+  const int top_row = std::max(0, row - screen.rows + 1);
+  screen.first = std::min(Count(), top_row * screen.columns);
+  screen.end = std::min(Count(), (top_row + screen.rows) * screen.columns);
+  return screen;
 }
 
 int IconGrid::Selected() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
@@ -89,6 +97,11 @@ void IconGrid::ApplyTheme() {
   UseDarkScrollBars(hwnd_, theme.dark());
 }
 
+void IconGrid::ApplyDpi() {
+  Control::ApplyDpi();
+  if (on_dpi_change) on_dpi_change();
+}
+
 LRESULT IconGrid::OnNotify(const NMHDR& header) {
   if (header.code == LVN_GETDISPINFOW) {
     // The list's own structure, handed to us to fill in.
@@ -104,6 +117,11 @@ LRESULT IconGrid::OnNotify(const NMHDR& header) {
       const int image = image_of_[static_cast<std::size_t>(item.iItem)];
       item.iImage = image >= 0 ? image : I_IMAGENONE;
     }
+    return 0;
+  }
+  if (header.code == NM_RETURN) {
+    // Enter on the grid itself (a window without a default button).
+    if (on_activate && Selected() >= 0) on_activate(Selected());
     return 0;
   }
   if (header.code == NM_CLICK || header.code == NM_DBLCLK) {

@@ -21,8 +21,13 @@ class IconGrid final : public Control {
   // The grid keeps a copy of the icon; a null icon leaves the cell empty.
   void SetPicture(int item, HICON icon);
   bool HasPicture(int item) const;
-  // How many cells the grid shows at once, whole rows counted.
-  int CellsPerScreen() const;
+  // The cells the grid shows at once when scrolled just far enough to show
+  // `item`: [first, end), in rows of `columns`.
+  struct Screen {
+    int first = 0, end = 0;
+    int columns = 1, rows = 1;
+  };
+  Screen ScreenAround(int item) const;
   int Selected() const;  // -1: none
   // Selects and focuses the item, scrolled into view.
   void Select(int item);
@@ -32,9 +37,11 @@ class IconGrid final : public Control {
   std::function<std::string(int item)> item_text;
   std::function<void(int item)> on_click;     // a click on a cell
   std::function<void(int item)> on_activate;  // a double click on a cell
+  std::function<void()> on_dpi_change;        // the window moved to another DPI
 
   LRESULT OnNotify(const NMHDR& header) override;
   void ApplyTheme() override;
+  void ApplyDpi() override;
 
  private:
   HIMAGELIST images_ = nullptr;
