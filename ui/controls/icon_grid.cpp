@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/win32/wide.h"
-#include "ui/dark_paint.h"
-#include "ui/theme.h"
+#include "ui/controls/list_view.h"
 
 namespace vandrel::ui {
 
@@ -89,13 +87,7 @@ RECT IconGrid::CellRect(int item) const {
   return r;
 }
 
-void IconGrid::ApplyTheme() {
-  const Theme& theme = Theme::Current();
-  ListView_SetBkColor(hwnd_, theme.Color(ColorRole::kWindow));
-  ListView_SetTextBkColor(hwnd_, theme.Color(ColorRole::kWindow));
-  ListView_SetTextColor(hwnd_, theme.Color(ColorRole::kText));
-  UseDarkScrollBars(hwnd_, theme.dark());
-}
+void IconGrid::ApplyTheme() { ApplyListColours(hwnd_); }
 
 void IconGrid::ApplyDpi() {
   Control::ApplyDpi();
@@ -107,12 +99,7 @@ LRESULT IconGrid::OnNotify(const NMHDR& header) {
     // The list's own structure, handed to us to fill in.
     LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
     if (item.iItem < 0 || item.iItem >= Count()) return 0;
-    if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
-      const std::wstring text = item_text ? Widen(item_text(item.iItem)) : std::wstring();
-      const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
-      std::copy_n(text.c_str(), n, item.pszText);
-      item.pszText[n] = L'\0';
-    }
+    if (item.mask & LVIF_TEXT) FillDisplayText(item, item_text ? item_text(item.iItem) : std::string());
     if (item.mask & LVIF_IMAGE) {
       const int image = image_of_[static_cast<std::size_t>(item.iItem)];
       item.iImage = image >= 0 ? image : I_IMAGENONE;

@@ -105,25 +105,30 @@ void ListView::KeepScrollBars(bool horizontal, bool vertical) {
   vertical_ = vertical;
 }
 
-void ListView::ApplyTheme() {
+void ApplyListColours(HWND list) {
   const Theme& theme = Theme::Current();
-  ListView_SetBkColor(hwnd_, theme.Color(ColorRole::kWindow));
-  ListView_SetTextBkColor(hwnd_, theme.Color(ColorRole::kWindow));
-  ListView_SetTextColor(hwnd_, theme.Color(ColorRole::kText));
-  UseDarkScrollBars(hwnd_, theme.dark());
+  ListView_SetBkColor(list, theme.Color(ColorRole::kWindow));
+  ListView_SetTextBkColor(list, theme.Color(ColorRole::kWindow));
+  ListView_SetTextColor(list, theme.Color(ColorRole::kText));
+  UseDarkScrollBars(list, theme.dark());
 }
+
+void FillDisplayText(LVITEMW& item, const std::string& text) {
+  if (!(item.mask & LVIF_TEXT) || item.pszText == nullptr || item.cchTextMax <= 0) return;
+  const std::wstring wide = Widen(text);
+  const std::size_t n = std::min<std::size_t>(wide.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
+  std::copy_n(wide.c_str(), n, item.pszText);
+  item.pszText[n] = L'\0';
+}
+
+void ListView::ApplyTheme() { ApplyListColours(hwnd_); }
 
 LRESULT ListView::OnNotify(const NMHDR& header) {
   if (header.code == LVN_GETDISPINFOW) {
     // The list's own structure, handed to us to fill in.
     LVITEMW& item = const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(header)).item;
     if (item.iItem < 0 || item.iItem >= Count()) return 0;
-    if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
-      const std::wstring text = item_text ? Widen(item_text(item.iItem)) : std::wstring();
-      const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(item.cchTextMax) - 1);
-      std::copy_n(text.c_str(), n, item.pszText);
-      item.pszText[n] = L'\0';
-    }
+    if (item.mask & LVIF_TEXT) FillDisplayText(item, item_text ? item_text(item.iItem) : std::string());
     if (item.mask & LVIF_IMAGE) {
       int& image = images_[static_cast<std::size_t>(item.iItem)];
       if (image < 0) image = item_image ? std::max(0, item_image(item.iItem)) : 0;

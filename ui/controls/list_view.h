@@ -10,6 +10,11 @@
 
 namespace vandrel::ui {
 
+// What list views share: the palette's colours for their background and
+// text, and the text an LVN_GETDISPINFO asks for, copied into the list's buffer.
+void ApplyListColours(HWND list);
+void FillDisplayText(LVITEMW& item, const std::string& text);
+
 class ListView final : public Control {
  public:
   ListView(Form& form, const Spec& spec);
