@@ -196,21 +196,42 @@ RgbaImage CentredOnSquare(const RgbaImage& picture) {
   return square;
 }
 
-RgbaImage ResampleArea(const RgbaImage& picture, int width, int height) {
+namespace {
+
+// A clear canvas of canvas_w x canvas_h with the picture at (left, top),
+// drawn at width x height; the canvas itself is never made, so a long thin
+// picture costs no more than its own pixels.
+RgbaImage ResampleOnCanvas(const RgbaImage& picture, int left, int top, int canvas_w, int canvas_h, int width,
+                           int height) {
   RgbaImage out{width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, 0)};
-  if (picture.width <= 0 || picture.height <= 0) return out;
-  const std::vector<Span> xs = Spans(picture.width, width), ys = Spans(picture.height, height);
+  if (picture.width <= 0 || picture.height <= 0 || canvas_w <= 0 || canvas_h <= 0) return out;
+  const std::vector<Span> xs = Spans(canvas_w, width), ys = Spans(canvas_h, height);
+  const auto total = [](const Span& s) {
+    double sum = 0;
+    for (double w : s.weights) sum += w;
+    return sum;
+  };
+  // The part of a span that lies on the picture, as indices into its weights.
+  const auto on_picture = [](const Span& s, int offset, int extent) {
+    const int from = std::max(0, offset - s.first);
+    const int to = std::min(static_cast<int>(s.weights.size()), offset + extent - s.first);
+    return std::pair{from, to};
+  };
   for (int y = 0; y < height; ++y) {
     const Span& sy = ys[static_cast<std::size_t>(y)];
+    const double y_area = total(sy);
+    const auto [j0, j1] = on_picture(sy, top, picture.height);
     for (int x = 0; x < width; ++x) {
       const Span& sx = xs[static_cast<std::size_t>(x)];
-      double area = 0, alpha = 0, r = 0, g = 0, b = 0;
-      for (std::size_t j = 0; j < sy.weights.size(); ++j) {
-        for (std::size_t i = 0; i < sx.weights.size(); ++i) {
-          const double w = sy.weights[j] * sx.weights[i];
-          const std::uint32_t p = picture.At(sx.first + static_cast<int>(i), sy.first + static_cast<int>(j));
+      const auto [i0, i1] = on_picture(sx, left, picture.width);
+      // Clear canvas counts towards the area but lends no colour.
+      const double area = y_area * total(sx);
+      double alpha = 0, r = 0, g = 0, b = 0;
+      for (int j = j0; j < j1; ++j) {
+        for (int i = i0; i < i1; ++i) {
+          const double w = sy.weights[static_cast<std::size_t>(j)] * sx.weights[static_cast<std::size_t>(i)];
+          const std::uint32_t p = picture.At(sx.first + i - left, sy.first + j - top);
           const double a = w * Channel(p, 24);
-          area += w;
           alpha += a;
           r += a * Channel(p, 16);
           g += a * Channel(p, 8);
@@ -224,6 +245,12 @@ RgbaImage ResampleArea(const RgbaImage& picture, int width, int height) {
     }
   }
   return out;
+}
+
+}  // namespace
+
+RgbaImage ResampleArea(const RgbaImage& picture, int width, int height) {
+  return ResampleOnCanvas(picture, 0, 0, picture.width, picture.height, width, height);
 }
 
 Bytes EncodePng(const RgbaImage& image) {
@@ -250,10 +277,12 @@ Bytes EncodePng(const RgbaImage& image) {
 
 Bytes PictureToIco(const RgbaImage& picture) {
   if (picture.width <= 0 || picture.height <= 0) return {};
-  const RgbaImage square = CentredOnSquare(picture);
+  // Centred on a clear square, as CentredOnSquare would make it.
+  const int side = std::max(picture.width, picture.height);
+  const int left = (side - picture.width) / 2, top = (side - picture.height) / 2;
   std::vector<Bytes> images;
   for (int size : kPictureIconSizes) {
-    const RgbaImage scaled = ResampleArea(square, size, size);
+    const RgbaImage scaled = ResampleOnCanvas(picture, left, top, side, side, size, size);
     if (size == 256) {
       images.push_back(EncodePng(scaled));
       continue;

@@ -224,5 +224,21 @@ TEST(PictureIcon, TheIcoHoldsEverySizeWithAlphaAndThe256OneAsPng) {
   EXPECT_TRUE(PictureToIco({}).empty());
 }
 
+TEST(PictureIcon, ALongThinPictureNeedsNoSquareCanvasOfItsOwn) {
+  // 20000 x 200: its square would be 400 million pixels. Centred on it, the
+  // picture is a band 0.64 pixels high across the middle of the 64-pixel image.
+  const Bytes ico = PictureToIco(Filled(20000, 200, 0xFFFF0000));
+  ASSERT_GE(ico.size(), 6u + 16 * 8);
+  const std::size_t entry = 6 + 16 * 6;  // the 64-pixel image
+  ASSERT_EQ(Le(ico, entry, 1), 64u);
+  const std::size_t dib = Le(ico, entry + 12, 4) + 40;
+  auto at = [&](int x, int y) { return static_cast<std::uint32_t>(Le(ico, dib + 4 * ((63 - y) * 64 + x), 4)); };
+  for (int y : {0, 20, 40, 63}) EXPECT_EQ(at(10, y), 0u) << y;
+  for (int y : {31, 32}) {
+    EXPECT_EQ(at(10, y) & 0xFFFFFF, 0xFF0000u) << y;
+    EXPECT_NEAR(static_cast<double>(at(10, y) >> 24), 0.32 * 255, 1.0) << y;
+  }
+}
+
 }  // namespace
 }  // namespace vandrel
