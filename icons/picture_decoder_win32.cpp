@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "icons/get_big_icon_win32.h"
 #include "platform/win32/com_ptr.h"
@@ -82,8 +83,14 @@ std::optional<RgbaImage> DecodePicture(const std::string& path, PictureProblem& 
   }
   ComPtr<IWICBitmapSource> bgra;
   hr = ::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.get(), bgra.Put());
-  RgbaImage image{static_cast<int>(width), static_cast<int>(height),
-                  std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
+  RgbaImage image{static_cast<int>(width), static_cast<int>(height), {}};
+  try {
+    image.pixels.resize(static_cast<std::size_t>(width) * height);
+  } catch (const std::bad_alloc&) {
+    // A 32-bit process may not find a quarter of a gigabyte in one piece.
+    problem = {Kind::kTooLarge, std::to_string(width) + " x " + std::to_string(height) + ", not enough memory"};
+    return std::nullopt;
+  }
   // BGRA bytes are 0xAARRGGBB words on this little-endian machine.
   if (SUCCEEDED(hr))
     hr = bgra->CopyPixels(nullptr, width * 4, static_cast<UINT>(image.pixels.size() * 4),

@@ -9,7 +9,9 @@
 
 #include "about/unit_about_win32.h"
 #include "app/unit_base_win32.h"
+#include "app/unit_icon_picker_win32.h"
 #include "platform/win32/gdi_handles.h"
+#include "tests/win32/win32_test_support.h"
 
 namespace vandrel {
 namespace {
@@ -151,6 +153,27 @@ TEST_F(DpiGuiTest, TheMainAndAboutWindowsFollowAChangeOfScalingAndLeakNothing) {
   for (ui::Label* link : {&form8.LabelTelegram, &form8.LabelGMail, &form8.LabelYaMail, &form8.LabelMainWebSite})
     EXPECT_TRUE(Logical(FontOf(link->hwnd())).lfUnderline) << link->Name();
   EXPECT_FALSE(Logical(FontOf(form8.LabelVersion.hwnd())).lfUnderline);
+}
+
+TEST_F(DpiGuiTest, TheIconPickerDrawsItsPreviewsAfreshAtTheNewScaling) {
+  TFormIconPicker picker;
+  picker.Load(testing::SystemFolder() + "\\shell32.dll", 0);
+  picker.Show();
+  ui::ProcessMessages();
+  const UINT start_dpi = picker.dpi();
+  const UINT other = start_dpi == 144 ? 96 : 144;
+  EXPECT_EQ(picker.GridIcons.PictureSize(), MulDiv(48, static_cast<int>(start_dpi), 96));
+  const Seen at_start = Look(picker);
+  MoveToDpi(picker, other);
+  ui::ProcessMessages();
+  ExpectFor(picker, other, at_start);
+  EXPECT_EQ(picker.GridIcons.PictureSize(), MulDiv(48, static_cast<int>(other), 96));
+  EXPECT_TRUE(picker.GridIcons.HasPicture(0)) << "the first screen drawn again at once";
+  MoveToDpi(picker, start_dpi);
+  ui::ProcessMessages();
+  EXPECT_EQ(picker.GridIcons.PictureSize(), MulDiv(48, static_cast<int>(start_dpi), 96));
+  picker.StopLoading();
+  picker.Hide();
 }
 
 TEST_F(DpiGuiTest, OwnersFreeWhatTheyHoldAndCountIt) {
