@@ -128,14 +128,14 @@ void TForm1::DropFile(std::string path) {
 bool TForm1::ChoosePicture(const std::string& path) {
   // The index box and the copy option have nothing to say for a picture;
   // it can be saved as the .ico it becomes.
-  EditIconFile.SetText(path);
+  // The index goes to 0 before the box names the picture, so the picture is
+  // decoded once, for the preview below.
   SpinEditIcon.SetValue(0);
+  EditIconFile.SetText(path);
   EnableSourceControls(SourceKind::kIco);
   ButtonSaveIcon.SetEnabled(true);
-  IconHandle preview = PicturePreviewIcon(path, Scale(48));
-  const bool shown = static_cast<bool>(preview);
-  SetPreview(std::move(preview));
-  return shown;
+  SpinEditIconChange();
+  return ImageIcon.icon() != nullptr;
 }
 
 void TForm1::SpinEditIconChange() {

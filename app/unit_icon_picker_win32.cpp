@@ -56,6 +56,7 @@ TFormIconPicker::TFormIconPicker()
     chosen_ = false;
     StopLoading();
   };
+  on_show = [this] { GridIcons.Focus(); };
   SetDefaultButton(&ButtonOk);
   Relayout();
   CenterOnDesktop();
@@ -70,7 +71,6 @@ bool TFormIconPicker::Pick(const std::string& file, int current, std::function<v
   on_choose_ = std::move(on_choose);
   chosen_ = false;
   Load(file, current);
-  on_show = [this] { GridIcons.Focus(); };
   ShowModal();
   StopLoading();
   on_choose_ = {};
