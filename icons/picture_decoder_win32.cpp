@@ -81,8 +81,13 @@ std::optional<RgbaImage> DecodePicture(const std::string& path, PictureProblem& 
     problem = {Kind::kTooLarge, std::to_string(width) + " x " + std::to_string(height)};
     return std::nullopt;
   }
-  ComPtr<IWICBitmapSource> bgra;
-  hr = ::WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, frame.get(), bgra.Put());
+  // The factory's converter rather than WICConvertBitmapSource: importing
+  // nothing from windowscodecs keeps it from loading at every start.
+  ComPtr<IWICFormatConverter> bgra;
+  hr = factory->CreateFormatConverter(bgra.Put());
+  if (SUCCEEDED(hr))
+    hr = bgra->Initialize(frame.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                          WICBitmapPaletteTypeCustom);
   RgbaImage image{static_cast<int>(width), static_cast<int>(height), {}};
   try {
     image.pixels.resize(static_cast<std::size_t>(width) * height);

@@ -2,7 +2,8 @@
 build's version, and the archive holds the program at its root and never a
 user's settings (Config/, portable.ini) or a path outside the folder. The
 program must start on Windows older than 10 far enough to say it needs 10 or
-11: it imports none of the later functions the loader would refuse it for."""
+11: it imports none of the later functions the loader would refuse it for. The
+picture codecs load only when a picture is read."""
 import sys
 import zipfile
 
@@ -16,6 +17,8 @@ LATER_FUNCTIONS = {
     "GetSystemTimePreciseAsFileTime", "CreateFile2",
 }
 LATER_LIBRARIES = ("shcore.dll", "api-ms-win-")
+# Loaded through COM only when a picture is read, not at every start.
+ON_DEMAND_LIBRARIES = ("windowscodecs.dll",)
 # The program is one static executable, symbols stripped; it stays small.
 MAX_PROGRAM_BYTES = 2 * 1024 * 1024
 
@@ -39,6 +42,8 @@ def main():
             library = entry.dll.decode().lower()
             if library.startswith(LATER_LIBRARIES):
                 failures.append("the program imports " + library)
+            if library in ON_DEMAND_LIBRARIES:
+                failures.append(f"the program imports {library}, which it loads only when needed")
             for function in entry.imports:
                 if function.name and function.name.decode() in LATER_FUNCTIONS:
                     failures.append(f"the program imports {function.name.decode()} from {library}")
