@@ -143,6 +143,7 @@ void TForm1::SpinEditIconChange() {
   SetPreview({});
   if (source.empty() || !fs_.FileExists(source)) return;
   if (IsPictureFile(source)) {
+    const ui::BusyCursor busy;  // a photo of many megapixels takes a moment
     SetPreview(PicturePreviewIcon(source, Scale(48)));  // the icon it becomes
     return;
   }

@@ -162,6 +162,10 @@ void BackgroundTask::Wait() {
   if (thread_.joinable()) thread_.join();
 }
 
+BusyCursor::BusyCursor() : before_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+
+BusyCursor::~BusyCursor() { ::SetCursor(before_); }
+
 void WindowList::Remove(Form* form) {
   std::erase(forms_, form);
   if (active_ == form) active_ = nullptr;

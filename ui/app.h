@@ -45,6 +45,19 @@ void RunGuarded(HWND owner, const std::function<void()>& fn) noexcept;
 // function restores it.
 void SetErrorReporter(std::function<void(HWND, const std::string&)> reporter);
 
+// The hourglass while this thread is busy with a step the user waits for
+// (decoding a big picture, say); the cursor before it comes back afterwards.
+class BusyCursor {
+ public:
+  BusyCursor();
+  ~BusyCursor();
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+
+ private:
+  HCURSOR before_;
+};
+
 // Work on a thread of its own. Waiting for it keeps handling the calls the
 // work hands to this thread (RunOnUiThread), so the two never wait for
 // each other.
