@@ -1,8 +1,13 @@
 #include "icons/picture_icon.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
+#include <mutex>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 namespace vandrel {
 namespace {
@@ -247,6 +252,43 @@ RgbaImage ResampleOnCanvas(const RgbaImage& picture, int left, int top, int canv
   return out;
 }
 
+// Every size of the icon. Each one is a pass over the whole picture, so for a
+// big picture they are drawn side by side on the machine's cores; the result
+// is the same as drawing them one after another.
+std::vector<RgbaImage> DrawEverySize(const RgbaImage& picture, int left, int top, int side) {
+  constexpr std::size_t kCount = kPictureIconSizes.size();
+  std::vector<RgbaImage> all(kCount);
+  std::atomic<std::size_t> next{0};
+  std::mutex failed_guard;
+  std::exception_ptr failed;
+  const auto work = [&] {
+    for (std::size_t k; (k = next++) < kCount;) {
+      try {
+        all[k] = ResampleOnCanvas(picture, left, top, side, side, kPictureIconSizes[k], kPictureIconSizes[k]);
+      } catch (...) {
+        const std::lock_guard<std::mutex> lock(failed_guard);
+        if (!failed) failed = std::current_exception();
+      }
+    }
+  };
+  constexpr std::size_t kWorthAThread = 512 * 512;  // below this a thread costs more than it saves
+  const std::size_t pixels = static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
+  const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());  // 0: not known
+  const std::size_t helpers = pixels < kWorthAThread ? 0 : std::min(kCount, cores) - 1;
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < helpers; ++i) {
+    try {
+      threads.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no more threads to be had: this one does the rest
+    }
+  }
+  work();
+  for (std::thread& t : threads) t.join();
+  if (failed) std::rethrow_exception(failed);
+  return all;
+}
+
 }  // namespace
 
 RgbaImage ResampleArea(const RgbaImage& picture, int width, int height) {
@@ -280,9 +322,11 @@ Bytes PictureToIco(const RgbaImage& picture) {
   // Centred on a clear square, as CentredOnSquare would make it.
   const int side = std::max(picture.width, picture.height);
   const int left = (side - picture.width) / 2, top = (side - picture.height) / 2;
+  const std::vector<RgbaImage> all = DrawEverySize(picture, left, top, side);
   std::vector<Bytes> images;
-  for (int size : kPictureIconSizes) {
-    const RgbaImage scaled = ResampleOnCanvas(picture, left, top, side, side, size, size);
+  for (std::size_t k = 0; k < kPictureIconSizes.size(); ++k) {
+    const int size = kPictureIconSizes[k];
+    const RgbaImage& scaled = all[k];
     if (size == 256) {
       images.push_back(EncodePng(scaled));
       continue;

@@ -240,5 +240,38 @@ TEST(PictureIcon, ALongThinPictureNeedsNoSquareCanvasOfItsOwn) {
   }
 }
 
+TEST(PictureIcon, ABigPictureDrawnOnSeveralCoresGivesEverySizeAsDrawnAlone) {
+  // Big enough for the sizes to be drawn side by side; every pixel differs
+  // from its neighbours, and the corners are half clear.
+  RgbaImage picture = Filled(600, 520, 0);
+  std::uint32_t noise = 7;
+  for (std::uint32_t& p : picture.pixels) {
+    noise = noise * 1664525u + 1013904223u;
+    p = 0xFF000000u | (noise >> 8);
+  }
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 100; ++x) picture.pixels[static_cast<std::size_t>(y) * 600 + x] &= 0x80FFFFFFu;
+  const Bytes ico = PictureToIco(picture);
+  const RgbaImage square = CentredOnSquare(picture);
+  ASSERT_EQ(Le(ico, 4, 2), 8u);
+  for (std::size_t i = 0; i < 8; ++i) {
+    const int size = kPictureIconSizes[i];
+    SCOPED_TRACE(size);
+    const std::size_t offset = Le(ico, 6 + 16 * i + 12, 4), bytes = Le(ico, 6 + 16 * i + 8, 4);
+    ASSERT_LE(offset + bytes, ico.size());
+    const RgbaImage alone = ResampleArea(square, size, size);
+    if (size == 256) {
+      EXPECT_EQ(Bytes(ico.begin() + static_cast<std::ptrdiff_t>(offset),
+                      ico.begin() + static_cast<std::ptrdiff_t>(offset + bytes)),
+                EncodePng(alone));
+      continue;
+    }
+    for (int y = 0; y < size; ++y)
+      for (int x = 0; x < size; ++x)
+        ASSERT_EQ(Le(ico, offset + 40 + 4 * (static_cast<std::size_t>(size - 1 - y) * size + x), 4), alone.At(x, y))
+            << x << "," << y;
+  }
+}
+
 }  // namespace
 }  // namespace vandrel
