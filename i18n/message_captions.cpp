@@ -5,7 +5,7 @@
 namespace vandrel {
 namespace {
 
-constexpr std::array<CaptionItem, 14> kUpdateWindowItems = {{
+constexpr std::array<CaptionItem, 15> kUpdateWindowItems = {{
     {"LangNoDownload", "Файлы обновления не загружены!"},
     {"LangDownloadComplet", "Файлы обновления загружены!"},
     {"LangNoUpdate", "Нет обновления"},
@@ -20,6 +20,7 @@ constexpr std::array<CaptionItem, 14> kUpdateWindowItems = {{
     {"LangCheckUpdate", "Проверка обновления..."},
     {"LangFailedCheckUpdates", "Не удалось проверить обновления"},
     {"LangConnectionError", "Ошибка соединения"},
+    {"LangUpdateNotVerified", "Подпись обновления не подтверждена"},
 }};
 
 constexpr std::array<CaptionItem, 28> kMainWindowItems = {{

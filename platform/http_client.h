@@ -29,7 +29,8 @@ class HttpTransferObserver {
  public:
   virtual ~HttpTransferObserver() = default;
   // The transfer begins; `total` is the size the server gave, -1 when none.
-  virtual void Begin(std::int64_t total) = 0;
+  // False refuses the body before any of it is read.
+  virtual bool Begin(std::int64_t total) = 0;
   // A piece arrived (`done` bytes so far); false breaks the transfer off.
   virtual bool Received(std::span<const std::byte> piece, std::int64_t done) = 0;
 };

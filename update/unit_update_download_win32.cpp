@@ -11,6 +11,7 @@
 #include "platform/error.h"
 #include "platform/win32/authenticode.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_crypto.h"
 #include "update/unit_update_win32.h"
 #include "update/update_check.h"
 
@@ -86,7 +87,10 @@ void TForm10::StartDownload() {
                          .target = folder + FileNameFromUrl(download_url_),
                          .archive = env_.portable_mode,
                          .proxy = Proxy(),
-                         .stall_limit_ms = env_.stall_limit_ms};
+                         .stall_limit_ms = env_.stall_limit_ms,
+                         .expected = package_,
+                         .version = latest_version_,
+                         .local_version = env_.local_version};
   // A cancelled transfer may still be unwinding: the new one waits for it.
   auto previous = download_done_;
   auto cancel = std::make_shared<std::atomic<bool>>(false);
@@ -94,32 +98,39 @@ void TForm10::StartDownload() {
   download_cancel_ = cancel;
   download_done_ = done;
   download_task_.Abandon();
-  download_task_.Start([this, alive = alive_, http = http_, request, previous, cancel, done] {
+  download_task_.Start([this, alive = alive_, http = http_, request, previous, cancel, done,
+                        publisher = publisher_sha256_] {
     while (previous && !*previous && !*cancel) std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::string failure;
+    bool not_verified = false;
     try {
       ProgressWatcher watcher(*this, alive, cancel);
       Win32FileSystem fs;
-      DownloadPackage(*http, fs, request, watcher);
+      Win32Crypto crypto;
+      DownloadPackage(*http, fs, crypto, request, watcher);
       if (!request.archive) {
-        // A signed installer must carry a signature Windows accepts; an
-        // unsigned one is started as it is.
+        // A signed installer must carry a signature Windows accepts, and the
+        // pinned publisher's when the build pins one; without a pin an
+        // unsigned one is started as it is (its manifest vouches for it).
         auto file = fs.OpenForReading(request.target);
         const auto table = file ? FindPeCertificateTable(*file) : std::nullopt;
         file.reset();
-        if (table && table->size > 0) {
-          if (const std::string problem = SignatureProblem(request.target); !problem.empty()) {
+        if ((table && table->size > 0) || !publisher.empty()) {
+          if (const std::string problem = SignatureProblem(request.target, publisher); !problem.empty()) {
             fs.RemoveFile(request.target);
-            throw Error("The installer is not started", problem);
+            throw UpdateNotVerified("The installer is not started", problem);
           }
         }
       }
+    } catch (const UpdateNotVerified& e) {
+      failure = e.what();
+      not_verified = true;
     } catch (const std::exception& e) {
       failure = e.what();
     }
     try {
       ui::RunOnUiThread([&] {
-        if (*alive && !*cancel) DownloadEnded(failure, request.target);
+        if (*alive && !*cancel) DownloadEnded(failure, not_verified, request.target);
       });
     } catch (...) {
       // The window's thread has gone: the program is ending.
@@ -128,11 +139,12 @@ void TForm10::StartDownload() {
   });
 }
 
-void TForm10::DownloadEnded(const std::string& failure, const std::string& package) {
+void TForm10::DownloadEnded(const std::string& failure, bool not_verified, const std::string& package) {
   TaskbarUpdate.SetNormal(false);
   if (!failure.empty()) {
     ReturnToIdle();
-    LabelUpDate.SetText(MessageCaption("LangNoDownload"));
+    Log("download: " + failure);
+    LabelUpDate.SetText(MessageCaption(not_verified ? "LangUpdateNotVerified" : "LangNoDownload"));
     return;
   }
   LabelUpDate.SetText(MessageCaption("LangDownloadComplet"));

@@ -4,6 +4,8 @@
 #include "config/build_config.h"
 #include "config/product.h"
 #include "i18n/message_captions.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/win32_crypto.h"
 #include "update/update_check.h"
 
 namespace vandrel {
@@ -51,6 +53,8 @@ TForm10::TForm10(Environment environment)
   if (env_.mirrors.empty()) env_.mirrors = {std::string(kFirstMirror), std::string(kSecondMirror)};
   if (env_.http) http_ = env_.http;
   if (env_.registry) registry_ = env_.registry;
+  keys_ = ParsePublicKeys(env_.public_keys.value_or(std::string(kUpdatePublicKeys)));
+  publisher_sha256_ = env_.publisher_sha256.value_or(std::string(kUpdatePublisherSha256));
   CheckBoxQuickUpdate.SetChecked(true);
   CheckBoxAutoCheck.SetChecked(true);
   SetDefaultButton(&ButtonDownload);
@@ -150,19 +154,23 @@ void TForm10::StartCheck() {
   if (check_task_.Running()) return;  // the last showing's check still runs: its result will do
   GroupBoxOption.SetEnabled(false);
   ButtonDownload.SetEnabled(false);
-  AskMirrors(check_task_, [this](const std::optional<UpdateSource>& found) {
-    if (found) {
+  AskMirrors(check_task_, [this](const UpdateCheck& check) {
+    if (const auto& found = check.source) {
       latest_version_ = found->version;
       download_url_ = found->package_url;
+      package_ = found->package;
       check_result_ = CompareVersions(latest_version_, env_.local_version);
       LabelUpDate.SetText(check_result_ == 1 ? UpdateAvailableText(latest_version_) : MessageCaption("LangNoUpdate"));
       LabelServerVersion.SetText(latest_version_);
     } else {
-      LabelUpDate.SetText(MessageCaption("LangFailedCheckUpdates"));
-      LabelServerVersion.SetText(MessageCaption("LangConnectionError"));
+      // A mirror that answered with something nobody signed is no
+      // connection error: its version is not shown at all.
+      LabelUpDate.SetText(MessageCaption(check.not_verified ? "LangUpdateNotVerified" : "LangFailedCheckUpdates"));
+      LabelServerVersion.SetText(check.not_verified ? "" : MessageCaption("LangConnectionError"));
       check_result_ = 0;
       download_url_.clear();
       latest_version_.clear();
+      package_.reset();
     }
     // A download that began meanwhile (an accepted start-up prompt) keeps its button.
     if (!CheckBoxForceUpdate.Checked() && !downloading_) {
@@ -173,27 +181,39 @@ void TForm10::StartCheck() {
   });
 }
 
-void TForm10::AskMirrors(ui::BackgroundTask& task, std::function<void(const std::optional<UpdateSource>&)> found_it) {
+void TForm10::AskMirrors(ui::BackgroundTask& task, std::function<void(const UpdateCheck&)> found_it) {
   task.Start([this, alive = alive_, http = http_, mirrors = env_.mirrors, portable = env_.portable_mode, proxy = Proxy(),
-              found_it = std::move(found_it)] {
-    std::optional<UpdateSource> found;
+              keys = keys_, found_it = std::move(found_it)] {
+    UpdateCheck check;
     try {
-      found = FindUpdateSource(*http, mirrors, portable, proxy);
+      Win32Crypto crypto;
+      check = FindUpdateSource(*http, mirrors, portable, proxy, UpdateTrust{keys, &crypto});
+    } catch (const std::exception& e) {
+      check = UpdateCheck{.log = {std::string("The check failed: ") + e.what()}};
     } catch (...) {
-      // Whatever went wrong: no mirror answered.
+      check = UpdateCheck{.log = {"The check failed."}};
     }
     ui::RunOnUiThread([&] {
-      if (*alive) ui::RunGuarded(hwnd(), [&] { found_it(found); });
+      if (!*alive) return;
+      for (const std::string& line : check.log) Log("check: " + line);
+      ui::RunGuarded(hwnd(), [&] { found_it(check); });
     });
   });
+}
+
+void TForm10::Log(const std::string& line) {
+  update_log_.push_back(line);
+  ::OutputDebugStringW(Widen("Vandrel update: " + line + "\n").c_str());
 }
 
 void TForm10::CheckForUpdatesInBackground() {
   // The prompt waits for the user-interface thread's message loop, so it
   // comes once the main window is up.
-  AskMirrors(startup_task_, [this](const std::optional<UpdateSource>& found) {
+  AskMirrors(startup_task_, [this](const UpdateCheck& check) {
+    const auto& found = check.source;
     pending_version_ = found ? found->version : "";
     pending_download_url_ = found ? found->package_url : "";
+    pending_package_ = found ? std::optional(found->package) : std::nullopt;
     update_available_ = found && CompareVersions(pending_version_, env_.local_version) == 1;
     PromptForUpdate();
   });
@@ -211,6 +231,7 @@ void TForm10::PromptForUpdate() {
   if (!ask_(spec)) return;
   download_url_ = pending_download_url_;
   latest_version_ = pending_version_;
+  package_ = pending_package_;
   LabelServerVersion.SetText(pending_version_);
   if (::IsWindowVisible(hwnd())) {
     // The user opened the window meanwhile: the download starts in it.
@@ -224,6 +245,7 @@ void TForm10::PromptForUpdate() {
 void TForm10::QuickStartUpdate() {
   download_url_ = pending_download_url_;
   latest_version_ = pending_version_;
+  package_ = pending_package_;
   LabelUpDate.SetText(UpdateAvailableText(latest_version_));
   LabelServerVersion.SetText(pending_version_);
   // The click comes from the message loop, so the window paints first.

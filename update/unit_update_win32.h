@@ -39,6 +39,9 @@ class TForm10 final : public ui::Form {
     // none: WinHTTP and the user's registry.
     std::shared_ptr<HttpClient> http;
     Registry* registry = nullptr;
+    // Tests sign with keys and pin publishers of their own; none: the build's.
+    std::optional<std::string> public_keys;
+    std::optional<std::string> publisher_sha256;
   };
   explicit TForm10(Environment environment);
   ~TForm10() override;
@@ -75,6 +78,8 @@ class TForm10 final : public ui::Form {
   bool downloading() const { return downloading_; }
   bool update_available() const { return update_available_; }
   const std::string& pending_version() const { return pending_version_; }
+  // Why checks and downloads failed, a line each (also sent to a debugger).
+  const std::vector<std::string>& update_log() const { return update_log_; }
   void WaitForCheck() { check_task_.Wait(); }
   void WaitForStartupCheck() { startup_task_.Wait(); }
   void WaitForDownload() {
@@ -115,11 +120,12 @@ class TForm10 final : public ui::Form {
   void StartCheck();
   // Asks the mirrors on `task`'s worker; `found_it` gets the answer on the
   // user-interface thread, unless the window has gone by then.
-  void AskMirrors(ui::BackgroundTask& task, std::function<void(const std::optional<UpdateSource>&)> found_it);
+  void AskMirrors(ui::BackgroundTask& task, std::function<void(const UpdateCheck&)> found_it);
   std::string UpdateAvailableText(const std::string& server_version);
   void StartDownload();
   void CancelDownload();
-  void DownloadEnded(const std::string& failure, const std::string& package);
+  void DownloadEnded(const std::string& failure, bool not_verified, const std::string& package);
+  void Log(const std::string& line);
   void ReturnToIdle();
   std::optional<HttpProxy> Proxy();
 
@@ -134,9 +140,15 @@ class TForm10 final : public ui::Form {
   Win32FileSystem fs_;
   Win32AnsiCodec ansi_;
 
+  std::vector<P256PublicKey> keys_;  // whose signature on a manifest is trusted
+  std::string publisher_sha256_;     // the installer's pinned publisher, or empty
+  std::vector<std::string> update_log_;
+
   std::string download_url_, latest_version_;
+  std::optional<PackageDigest> package_;  // the package as the signed manifest describes it
   int check_result_ = 0;
   std::string pending_version_, pending_download_url_;
+  std::optional<PackageDigest> pending_package_;
   bool update_available_ = false;
   bool quick_start_pending_ = false;
   bool downloading_ = false;  // the download button's state: Cancel

@@ -95,24 +95,98 @@ std::optional<HttpProxy> ProxyFor(const SystemProxy& proxy) {
   return HttpProxy{proxy.server, proxy.port};
 }
 
-std::optional<UpdateSource> FindUpdateSource(HttpClient& http, const std::vector<std::string>& mirrors,
-                                             bool portable_mode, const std::optional<HttpProxy>& proxy) {
+namespace {
+
+std::span<const std::byte> AsBytes(const std::string& text) { return std::as_bytes(std::span(text.data(), text.size())); }
+
+// What one mirror offers: the source, or why it was passed over.
+struct MirrorAnswer {
+  std::optional<UpdateSource> source;
+  bool not_verified = false;
+  std::string why;
+};
+
+MirrorAnswer AskMirror(HttpClient& http, const std::string& mirror, bool portable_mode,
+                       const HttpRequestOptions& options, const UpdateTrust& trust) {
+  const std::string folder = mirror + GetPackageName() + "/";
+  MirrorAnswer answer;
+  const HttpResponse r = http.Get(folder + "version.txt", options);
+  const std::string version = TrimControlAndBlank(r.body);
+  if (r.status != 200 || version.empty()) {
+    answer.why = "no version file";
+    return answer;
+  }
+  if (!IsPlainVersion(version)) {
+    answer.why = "the version file holds no plain version";
+    return answer;
+  }
+  // From here on the mirror answered: whatever fails is a version nobody
+  // can show to be the maker's.
+  answer.not_verified = true;
+  const auto fetch = [&](std::string_view name) -> std::optional<std::string> {
+    try {
+      HttpResponse file = http.Get(folder + std::string(name), options);
+      if (file.status == 200) return std::move(file.body);
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+  };
+  const std::optional<std::string> manifest = fetch(kManifestName);
+  if (!manifest) {
+    answer.why = "no manifest";
+    return answer;
+  }
+  const std::optional<std::string> signature = fetch(kManifestSignatureName);
+  if (!signature) {
+    answer.why = "no signature of the manifest";
+    return answer;
+  }
+  std::string why;
+  const std::optional<Manifest> m =
+      trust.crypto ? VerifiedManifest(AsBytes(*manifest), AsBytes(*signature), trust.keys, *trust.crypto, &why)
+                   : std::nullopt;
+  if (!m) {
+    answer.why = trust.crypto ? why : "no cryptography to check the signature with";
+    return answer;
+  }
+  if (m->version != version) {
+    answer.why = "the manifest names version " + m->version + ", the version file " + version;
+    return answer;
+  }
+  const std::string package = portable_mode ? GetZipFileName() : GetSetupFileName();
+  const auto listed = m->packages.find(package);
+  if (listed == m->packages.end()) {
+    answer.why = "the manifest lists no " + package;
+    return answer;
+  }
+  answer.source = UpdateSource{version, folder + package, listed->second};
+  return answer;
+}
+
+}  // namespace
+
+UpdateCheck FindUpdateSource(HttpClient& http, const std::vector<std::string>& mirrors, bool portable_mode,
+                             const std::optional<HttpProxy>& proxy, const UpdateTrust& trust) {
   HttpRequestOptions options;
   options.proxy = proxy;
   options.connect_timeout_ms = kCheckConnectTimeoutMs;
   options.read_timeout_ms = kCheckReadTimeoutMs;
+  UpdateCheck check;
   for (const std::string& mirror : mirrors) {
-    const std::string folder = mirror + GetPackageName() + "/";
+    MirrorAnswer answer;
     try {
-      const HttpResponse r = http.Get(folder + "version.txt", options);
-      const std::string version = TrimControlAndBlank(r.body);
-      if (r.status == 200 && !version.empty())
-        return UpdateSource{version, folder + (portable_mode ? GetZipFileName() : GetSetupFileName())};
-    } catch (const std::exception&) {
-      // This mirror failed; the next one is asked.
+      answer = AskMirror(http, mirror, portable_mode, options, trust);
+    } catch (const std::exception& e) {
+      answer.why = e.what();  // unreachable, an error status, a time-out…
     }
+    if (answer.source) {
+      check.source = std::move(answer.source);
+      return check;
+    }
+    check.not_verified = check.not_verified || answer.not_verified;
+    check.log.push_back(mirror + ": " + answer.why);
   }
-  return std::nullopt;
+  return check;
 }
 
 }  // namespace vandrel

@@ -1,5 +1,6 @@
-// The update wire protocol and the check: package names, the version file on
-// the mirrors, the version comparison and the user's proxy.
+// The update wire protocol and the check: package names, the version file and
+// the signed manifest on the mirrors, the version comparison and the user's
+// proxy.
 #pragma once
 
 #include <optional>
@@ -7,8 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/crypto.h"
 #include "platform/http_client.h"
 #include "platform/registry.h"
+#include "update/update_manifest.h"
 
 namespace vandrel {
 
@@ -39,18 +42,36 @@ SystemProxy GetSystemProxy(Registry& registry);
 std::optional<HttpProxy> ProxyFor(const SystemProxy& proxy);
 
 struct UpdateSource {
-  std::string version;      // the server's version, trimmed
+  std::string version;      // the server's version, as its signed manifest names it
   std::string package_url;  // the zip in portable mode, else the installer
+  PackageDigest package;    // the package's size and SHA-256, from the manifest
+};
+
+// The keys the program was built with, and the system's cryptography that
+// checks them.
+struct UpdateTrust {
+  std::vector<P256PublicKey> keys;
+  Crypto* crypto = nullptr;
 };
 
 // The version-file time-outs of a check.
 inline constexpr int kCheckConnectTimeoutMs = 3000;
 inline constexpr int kCheckReadTimeoutMs = 5000;
 
-// Asks each mirror in order for "<mirror>Vandrel/version.txt"; the first
-// that answers 200 with a version that is not blank wins. A mirror that
-// fails in any way is skipped. nullopt when none answered.
-std::optional<UpdateSource> FindUpdateSource(HttpClient& http, const std::vector<std::string>& mirrors,
-                                             bool portable_mode, const std::optional<HttpProxy>& proxy);
+struct UpdateCheck {
+  std::optional<UpdateSource> source;  // none: no mirror offered a verified version
+  // A mirror answered, but what it offered could not be confirmed as the
+  // maker's (no manifest, a bad signature, versions that disagree…).
+  bool not_verified = false;
+  std::vector<std::string> log;  // why each mirror that failed was passed over
+};
+
+// Asks each mirror in order for "<mirror>Vandrel/version.txt", then for the
+// manifest and its signature beside it. The first mirror whose version file
+// holds a plain version, whose manifest is signed with one of the trusted
+// keys, names that same version and lists this copy's package wins. Any other
+// mirror is skipped, and the log says why.
+UpdateCheck FindUpdateSource(HttpClient& http, const std::vector<std::string>& mirrors, bool portable_mode,
+                             const std::optional<HttpProxy>& proxy, const UpdateTrust& trust);
 
 }  // namespace vandrel

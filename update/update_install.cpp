@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "platform/byte_order.h"
 #include "platform/error.h"
+#include "update/update_check.h"
 
 namespace vandrel {
 namespace {
@@ -176,38 +178,73 @@ std::string EncodeUrlPath(std::string_view url) {
 
 namespace {
 
-// Collects the package in memory and turns byte counts into bar steps.
+// Collects the package in memory, no more of it than the manifest's size,
+// and turns byte counts into bar steps.
 class PackageCollector final : public HttpTransferObserver {
  public:
-  explicit PackageCollector(DownloadWatcher& watcher) : watcher_(watcher) {}
-  void Begin(std::int64_t total) override {
-    bytes_per_step_ = BytesPerStep(total);
-    if (total > 0) data.reserve(static_cast<std::size_t>(total));
+  PackageCollector(DownloadWatcher& watcher, std::uint64_t expected_size) : watcher_(watcher), expected_(expected_size) {}
+  bool Begin(std::int64_t total) override {
+    if (total >= 0 && static_cast<std::uint64_t>(total) != expected_) {
+      refusal = "the server sends " + std::to_string(total) + " bytes, the manifest says " + std::to_string(expected_);
+      return false;
+    }
+    bytes_per_step_ = BytesPerStep(total);  // the bar moves only with the server's length
+    data.reserve(static_cast<std::size_t>(expected_));
     watcher_.Begin(bytes_per_step_);
+    return true;
   }
   bool Received(std::span<const std::byte> piece, std::int64_t done) override {
     if (watcher_.Cancelled()) return false;
+    if (piece.size() > expected_ - data.size()) {
+      refusal = "the server sends more than the manifest's " + std::to_string(expected_) + " bytes";
+      return false;
+    }
     data.insert(data.end(), piece.begin(), piece.end());
     watcher_.Progress(ProgressPosition(done, bytes_per_step_));
     return !watcher_.Cancelled();
   }
   Bytes data;
+  std::string refusal;
 
  private:
   DownloadWatcher& watcher_;
+  std::uint64_t expected_;
   std::int64_t bytes_per_step_ = 0;
 };
 
 }  // namespace
 
-void DownloadPackage(HttpClient& http, FileSystem& fs, const PackageRequest& request, DownloadWatcher& watcher) {
+std::optional<std::string> PackageRefusal(const PackageRequest& request) {
+  if (!request.expected) return "no signed manifest vouches for the package";
+  if (CompareVersions(request.version, request.local_version) < 0)
+    return "version " + request.version + " is older than this program's " + request.local_version;
+  return std::nullopt;
+}
+
+void DownloadPackage(HttpClient& http, FileSystem& fs, Crypto& crypto, const PackageRequest& request,
+                     DownloadWatcher& watcher) {
+  constexpr const char* kRefused = "The update is refused";
   if (request.url.empty()) throw Error("Cannot download the update", "No address was found for it.");
-  PackageCollector collector(watcher);
+  if (const auto refusal = PackageRefusal(request)) throw UpdateNotVerified(kRefused, *refusal);
+  // Size_t may be narrower than the manifest's number.
+  if (request.expected->size > std::numeric_limits<std::size_t>::max() / 2)
+    throw UpdateNotVerified(kRefused, "the manifest's size is more than this program can hold");
+  PackageCollector collector(watcher, request.expected->size);
   HttpRequestOptions options{.proxy = request.proxy,
                              .connect_timeout_ms = request.stall_limit_ms,
                              .read_timeout_ms = request.stall_limit_ms};
-  http.Download(EncodeUrlPath(request.url), options, collector);
+  try {
+    http.Download(EncodeUrlPath(request.url), options, collector);
+  } catch (const Error&) {
+    if (!collector.refusal.empty()) throw UpdateNotVerified(kRefused, collector.refusal);
+    throw;
+  }
   if (watcher.Cancelled()) throw Error("Cannot download the update", "The transfer was cancelled.");
+  if (collector.data.size() != request.expected->size)
+    throw UpdateNotVerified(kRefused, "the server sent " + std::to_string(collector.data.size()) +
+                                          " bytes, the manifest says " + std::to_string(request.expected->size));
+  if (crypto.Sha256(collector.data) != request.expected->sha256)
+    throw UpdateNotVerified(kRefused, "its SHA-256 is not the manifest's");
   if (request.archive) {
     MemoryByteSource archive(collector.data);
     if (const auto unsafe = UnsafeZipEntry(archive))

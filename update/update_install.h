@@ -9,8 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/crypto.h"
+#include "platform/error.h"
 #include "platform/file_system.h"
 #include "platform/http_client.h"
+#include "update/update_manifest.h"
 
 namespace vandrel {
 
@@ -75,12 +78,33 @@ struct PackageRequest {
   bool archive = false;         // a zip to be unpacked over the program folder: checked first
   std::optional<HttpProxy> proxy;
   int stall_limit_ms = kStallLimitMs;
+  // What the signed manifest says of the package; none: nothing vouches for it.
+  std::optional<PackageDigest> expected;
+  std::string version;        // the manifest's version
+  std::string local_version;  // the running program's
 };
 
-// Fetches the package and puts it at the target in one step, only after a
-// complete transfer (and a safe archive): a failure or a cancel leaves no
-// file and an earlier one as it was. Throws Error: no address, a failed,
+// A package, or what the program would run, that cannot be shown to be the
+// maker's: a wrong size or digest, no manifest, an older version, a refused
+// signature. The message says which.
+class UpdateNotVerified : public Error {
+ public:
+  using Error::Error;
+};
+
+// Why the package must not be fetched at all: nothing vouches for it, or it
+// is older than the running program (an old signed version may have a known
+// hole, so it is never installed again). nullopt: fetch it.
+std::optional<std::string> PackageRefusal(const PackageRequest& request);
+
+// Fetches the package into memory and puts it at the target in one step, only
+// after a complete transfer whose size and SHA-256 are the manifest's (and a
+// safe archive): a failure or a cancel leaves no file and an earlier one as
+// it was. A length other than the manifest's is refused before the body is
+// read, and the body never grows past it. Throws UpdateNotVerified for a
+// package the manifest does not vouch for, Error for no address, a failed,
 // broken-off or cancelled transfer, an unsafe archive, a write that fails.
-void DownloadPackage(HttpClient& http, FileSystem& fs, const PackageRequest& request, DownloadWatcher& watcher);
+void DownloadPackage(HttpClient& http, FileSystem& fs, Crypto& crypto, const PackageRequest& request,
+                     DownloadWatcher& watcher);
 
 }  // namespace vandrel

@@ -5,10 +5,25 @@
 #include <wintrust.h>
 
 #include "platform/win32/wide.h"
+#include "platform/win32/win32_crypto.h"
 
 namespace vandrel {
 
-std::string SignatureProblem(const std::string& path) {
+namespace {
+
+// The pin as written in lower case, without blanks or colons around its pairs.
+std::string PinText(std::string_view pin) {
+  std::string out;
+  for (char c : pin) {
+    if (c == ' ' || c == ':') continue;
+    out += (c >= 'A' && c <= 'F') ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string SignatureProblem(const std::string& path, std::string_view publisher_sha256) {
   const std::wstring wide = Widen(path);
   WINTRUST_FILE_INFO file{};
   file.cbStruct = sizeof file;
@@ -31,6 +46,21 @@ std::string SignatureProblem(const std::string& path) {
     if (signer == nullptr || signer->pChainContext == nullptr ||
         (signer->pChainContext->TrustStatus.dwErrorStatus & (CERT_TRUST_IS_UNTRUSTED_ROOT | CERT_TRUST_IS_PARTIAL_CHAIN)))
       result = CERT_E_UNTRUSTEDROOT;
+    if (result == ERROR_SUCCESS && !publisher_sha256.empty()) {
+      // The certificate that signed: the first of the signer's chain.
+      CRYPT_PROVIDER_CERT* cert = ::WTHelperGetProvCertFromChain(signer, 0);
+      std::string found;
+      if (cert && cert->pCert && cert->pCert->pbCertEncoded) {
+        Win32Crypto crypto;
+        found = HexDigest(crypto.Sha256(std::as_bytes(
+            std::span(cert->pCert->pbCertEncoded, static_cast<std::size_t>(cert->pCert->cbCertEncoded)))));
+      }
+      if (found != PinText(publisher_sha256)) {
+        data.dwStateAction = WTD_STATEACTION_CLOSE;
+        ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+        return "The installer is signed by another publisher" + (found.empty() ? std::string(".") : " (" + found + ").");
+      }
+    }
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   ::WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);

@@ -136,7 +136,9 @@ HttpResponse Win32HttpClient::Get(const std::string& url, const HttpRequestOptio
 void Win32HttpClient::Download(const std::string& url, const HttpRequestOptions& options, HttpTransferObserver& observer) {
   OpenRequest r;
   Open(r, url, options);
-  observer.Begin(r.length);
+  if (!observer.Begin(r.length))
+    throw Error("Cannot download \"" + url + "\"", "The server's length of " + std::to_string(r.length) +
+                                                      " bytes was refused.");
   const std::int64_t done =
       ReadBody(r, url, [&](std::span<const std::byte> piece, std::int64_t so_far) { return observer.Received(piece, so_far); });
   if (r.length >= 0 && done != r.length)

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,12 @@ class FakeHttp final : public HttpClient {
   // Downloads come in pieces of this size, with the length unless told not to.
   std::size_t piece_size = 4096;
   bool send_length = true;
+  std::optional<std::int64_t> claimed_length;  // a length the server claims, whatever the body
   void Download(const std::string& url, const HttpRequestOptions& options, HttpTransferObserver& observer) override {
     const HttpResponse r = Get(url, options);
-    observer.Begin(send_length ? static_cast<std::int64_t>(r.body.size()) : -1);
+    const std::int64_t length = claimed_length.value_or(static_cast<std::int64_t>(r.body.size()));
+    if (!observer.Begin(send_length ? length : -1))
+      throw Error("Cannot download \"" + url + "\"", "The server's length was refused.");
     const auto body = std::as_bytes(std::span(r.body.data(), r.body.size()));
     for (std::size_t done = 0; done < body.size();) {
       const std::size_t n = std::min(piece_size, body.size() - done);

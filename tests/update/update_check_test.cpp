@@ -4,12 +4,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/fakes/fake_crypto.h"
 #include "tests/fakes/fake_http.h"
 #include "tests/fakes/fake_system.h"
 
 namespace vandrel {
 namespace {
 
+using testing::FakeCrypto;
 using testing::FakeHttp;
 using testing::FakeRegistry;
 
@@ -38,26 +40,72 @@ TEST(CompareVersionsTest, TheVersionFileIsTrimmedOfBlanksAndLineEnds) {
   EXPECT_EQ(TrimControlAndBlank("9.0 beta\n"), "9.0 beta");
 }
 
+P256PublicKey TestKey(int n) {
+  P256PublicKey key{};
+  key[0] = std::byte{0x04};
+  for (std::size_t i = 1; i < key.size(); ++i) key[i] = static_cast<std::byte>(n + i);
+  return key;
+}
+
 class MirrorTest : public ::testing::Test {
  protected:
+  static constexpr char kFirst[] = "http://127.0.0.1:8001/download/Vandrel/";
+  static constexpr char kSecond[] = "http://127.0.0.1:8002/download/Vandrel/";
+  // Lays out an update folder on `h`: the version file, and unless told
+  // otherwise a manifest for the same version with both packages, signed
+  // with the trusted key.
+  struct Publish {
+    std::string version_file = " 9.0.27.1\r\n";
+    std::optional<std::string> manifest;  // none: made from the version file
+    P256PublicKey key = TestKey(1);
+    bool with_manifest = true, with_signature = true;
+  };
+  static std::string ManifestFor(const std::string& version) {
+    return "version " + version + "\nsha256 " + std::string(64, 'a') + " 1234 Vandrel-setup.exe\nsha256 " +
+           std::string(64, 'b') + " 99 Vandrel.zip\n";
+  }
+  static void Serve(FakeHttp& h, const std::string& folder, const Publish& p) {
+    h.answers[folder + "version.txt"] = {200, p.version_file};
+    const std::string manifest = p.manifest.value_or(ManifestFor(TrimControlAndBlank(p.version_file)));
+    const Bytes sig = FakeCrypto::SignDer(p.key, manifest);
+    if (p.with_manifest) h.answers[folder + "Vandrel.manifest"] = {200, manifest};
+    if (p.with_signature) h.answers[folder + "Vandrel.manifest.sig"] = {200, std::string(reinterpret_cast<const char*>(sig.data()), sig.size())};
+  }
+  UpdateCheck Find(FakeHttp& h, bool portable = false, const std::optional<HttpProxy>& proxy = std::nullopt) {
+    return FindUpdateSource(h, mirrors, portable, proxy, UpdateTrust{{TestKey(1), TestKey(2)}, &crypto});
+  }
   FakeHttp http;
+  FakeCrypto crypto;
   std::vector<std::string> mirrors = {"http://127.0.0.1:8001/download/", "http://127.0.0.1:8002/download/"};
 };
 
 TEST_F(MirrorTest, TheFirstMirrorThatAnswersGivesTheVersionAndThePackageOfTheMode) {
-  http.answers["http://127.0.0.1:8001/download/Vandrel/version.txt"] = {200, " 9.0.27.1\r\n"};
-  const auto installed = FindUpdateSource(http, mirrors, false, std::nullopt);
+  Serve(http, kFirst, {});
+  const auto installed = Find(http).source;
   ASSERT_TRUE(installed);
   EXPECT_EQ(installed->version, "9.0.27.1");
   EXPECT_EQ(installed->package_url, "http://127.0.0.1:8001/download/Vandrel/Vandrel-setup.exe");
-  const auto portable = FindUpdateSource(http, mirrors, true, HttpProxy{"127.0.0.1", 3128});
+  EXPECT_EQ(installed->package.size, 1234u);
+  EXPECT_EQ(HexDigest(installed->package.sha256), std::string(64, 'a'));
+  const auto portable = Find(http, true, HttpProxy{"127.0.0.1", 3128}).source;
+  ASSERT_TRUE(portable);
   EXPECT_EQ(portable->package_url, "http://127.0.0.1:8001/download/Vandrel/Vandrel.zip");
-  ASSERT_EQ(http.asked.size(), 2u);
-  EXPECT_EQ(http.asked[0].options.connect_timeout_ms, 3000);
-  EXPECT_EQ(http.asked[0].options.read_timeout_ms, 5000);
-  EXPECT_FALSE(http.asked[0].options.proxy);
-  ASSERT_TRUE(http.asked[1].options.proxy);
-  EXPECT_EQ(http.asked[1].options.proxy->port, 3128);
+  EXPECT_EQ(portable->package.size, 99u);
+  // The version file, the manifest and its signature, each with the check's profile.
+  ASSERT_EQ(http.asked.size(), 6u);
+  EXPECT_EQ(http.asked[0].url, std::string(kFirst) + "version.txt");
+  EXPECT_EQ(http.asked[1].url, std::string(kFirst) + "Vandrel.manifest");
+  EXPECT_EQ(http.asked[2].url, std::string(kFirst) + "Vandrel.manifest.sig");
+  for (std::size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(http.asked[i].options.connect_timeout_ms, 3000);
+    EXPECT_EQ(http.asked[i].options.read_timeout_ms, 5000);
+    EXPECT_EQ(http.asked[i].options.proxy.has_value(), i >= 3);
+  }
+  EXPECT_EQ(http.asked[5].options.proxy->port, 3128);
+  // The second key of the build is as good as the first.
+  FakeHttp rotated;
+  Serve(rotated, kFirst, {.key = TestKey(2)});
+  EXPECT_TRUE(Find(rotated).source);
 }
 
 TEST_F(MirrorTest, AMirrorThatFailsOrSendsNothingIsSkipped) {
@@ -71,16 +119,59 @@ TEST_F(MirrorTest, AMirrorThatFailsOrSendsNothingIsSkipped) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeHttp h;
-    if (c.first) h.answers["http://127.0.0.1:8001/download/Vandrel/version.txt"] = *c.first;
-    h.answers["http://127.0.0.1:8002/download/Vandrel/version.txt"] = {200, "9.0.28"};
-    const auto found = FindUpdateSource(h, mirrors, false, std::nullopt);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->version, "9.0.28");
-    EXPECT_EQ(found->package_url, "http://127.0.0.1:8002/download/Vandrel/Vandrel-setup.exe");
+    if (c.first) h.answers[std::string(kFirst) + "version.txt"] = *c.first;
+    Serve(h, kSecond, {.version_file = "9.0.28"});
+    const UpdateCheck check = Find(h);
+    ASSERT_TRUE(check.source);
+    EXPECT_EQ(check.source->version, "9.0.28");
+    EXPECT_EQ(check.source->package_url, std::string(kSecond) + "Vandrel-setup.exe");
+    ASSERT_EQ(check.log.size(), 1u);
+    EXPECT_THAT(check.log[0], ::testing::StartsWith(mirrors[0] + ": "));
   }
-  // Both failing: nothing found, after one request to each.
-  EXPECT_FALSE(FindUpdateSource(http, mirrors, false, std::nullopt));
+  // Both failing: nothing found, after one request to each, and no signature
+  // was in question.
+  const UpdateCheck none = Find(http);
+  EXPECT_FALSE(none.source);
+  EXPECT_FALSE(none.not_verified);
   EXPECT_EQ(http.asked.size(), 2u);
+  EXPECT_EQ(none.log.size(), 2u);
+}
+
+TEST_F(MirrorTest, AVersionNobodySignedIsNeverOffered) {
+  const std::string other_package = "version 9.0.27.1\nsha256 " + std::string(64, 'a') + " 1 Other.exe\n";
+  const struct {
+    const char* name;
+    Publish first;
+    bool not_verified;  // the mirror answered: what it offered is unconfirmed
+    const char* why;
+  } cases[] = {
+      {"no manifest", {.with_manifest = false}, true, "no manifest"},
+      {"no signature", {.with_signature = false}, true, "no signature"},
+      {"signed with another key", {.key = TestKey(7)}, true, "not signed with this build's key"},
+      {"another version than the version file", {.version_file = "99", .manifest = ManifestFor("9.0.27.1")}, true,
+       "names version 9.0.27.1, the version file 99"},
+      {"without this copy's package", {.manifest = other_package}, true, "lists no Vandrel-setup.exe"},
+      {"a signed but invalid manifest", {.manifest = ManifestFor("9.0.27.1") + "version 9.0.27.1\n"}, true,
+       "second version"},
+      {"a version file that is no plain version", {.version_file = "9.0 beta"}, false, "no plain version"},
+      {"a version of five parts", {.version_file = "9.0.27.1.5"}, false, "no plain version"},
+      {"a version of 33 characters", {.version_file = "1.2.3." + std::string(27, '4')}, false, "no plain version"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeHttp h;
+    Serve(h, kFirst, c.first);
+    const UpdateCheck alone = Find(h);
+    EXPECT_FALSE(alone.source);
+    EXPECT_EQ(alone.not_verified, c.not_verified);
+    ASSERT_FALSE(alone.log.empty());
+    EXPECT_THAT(alone.log[0], ::testing::HasSubstr(c.why));
+    // The next mirror is asked as if this one had not answered.
+    Serve(h, kSecond, {.version_file = "9.0.28"});
+    const UpdateCheck next = Find(h);
+    ASSERT_TRUE(next.source);
+    EXPECT_EQ(next.source->package_url, std::string(kSecond) + "Vandrel-setup.exe");
+  }
 }
 
 TEST(SystemProxyTest, OnlyAnEnabledHostAndPortMakeAProxy) {

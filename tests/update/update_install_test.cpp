@@ -7,6 +7,7 @@
 
 #include "platform/byte_order.h"
 #include "platform/error.h"
+#include "tests/fakes/fake_crypto.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_http.h"
 
@@ -182,11 +183,28 @@ class PackageDownloadTest : public ::testing::Test {
   static constexpr char kUrl[] = "http://127.0.0.1:8001/download/Vandrel/Vandrel-setup.exe";
   static constexpr char kTarget[] = "C:\\Temp\\Vandrel-setup.exe";
   void Serve(std::string body) { http.answers[kUrl] = {200, std::move(body)}; }
+  // What a signed manifest says of `body`.
+  PackageDigest DigestOf(const std::string& body) {
+    return {testing::FakeCrypto().Sha256(std::as_bytes(std::span(body.data(), body.size()))), body.size()};
+  }
+  // A request the manifest vouches for: the package served last, version
+  // 9.0.27.1 for a program of 9.0.26.320.
+  PackageRequest Vouched(PackageRequest request = {.url = kUrl, .target = kTarget}) {
+    if (!request.expected) {
+      const auto served = http.answers.find(request.url);
+      request.expected = DigestOf(served == http.answers.end() ? "" : served->second.body);
+    }
+    if (request.version.empty()) request.version = "9.0.27.1";
+    if (request.local_version.empty()) request.local_version = "9.0.26.320";
+    return request;
+  }
   // Tries the download; the error's text, empty on success.
   std::string Download(PackageRequest request = {.url = kUrl, .target = kTarget}) {
     try {
-      DownloadPackage(http, fs, request, watcher);
+      DownloadPackage(http, fs, crypto, Vouched(std::move(request)), watcher);
       return "";
+    } catch (const UpdateNotVerified& e) {
+      return std::string("not verified: ") + e.what();
     } catch (const Error& e) {
       return e.what();
     }
@@ -194,6 +212,7 @@ class PackageDownloadTest : public ::testing::Test {
   std::string Saved() const { return fs.Text(kTarget); }
   testing::FakeHttp http;
   testing::FakeFileSystem fs;
+  testing::FakeCrypto crypto;
   RecordingWatcher watcher;
 };
 
@@ -261,6 +280,92 @@ TEST_F(PackageDownloadTest, AnArchiveIsSavedOnlyWhenItStaysInsideTheProgramFolde
   EXPECT_TRUE(fs.FileExists(zip.target));
 }
 
+TEST_F(PackageDownloadTest, OnlyThePackageTheManifestDescribesIsSaved) {
+  const std::string body(3000, 'p');
+  const std::string earlier = "an earlier complete package";
+  const struct {
+    const char* name;
+    std::string served;
+    std::optional<std::int64_t> claimed_length;  // what Content-Length says
+    bool send_length = true;
+    const char* why;
+  } cases[] = {
+      {"one byte changed", std::string(1500, 'p') + "q" + std::string(1499, 'p'), std::nullopt, true, "SHA-256"},
+      {"a longer length", body + "extra", std::nullopt, true, "sends 3005 bytes, the manifest says 3000"},
+      {"a shorter body", body.substr(0, 2999), std::nullopt, true, "sends 2999 bytes"},
+      {"a huge length", body, 2'000'000'000, true, "sends 2000000000 bytes"},
+      {"no length and more than the manifest's", body + std::string(100000, 'x'), std::nullopt, false,
+       "more than the manifest's 3000 bytes"},
+      {"no length and fewer", body.substr(0, 100), std::nullopt, false, "the server sent 100 bytes"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs.files[kTarget] = Bytes(reinterpret_cast<const std::byte*>(earlier.data()),
+                              reinterpret_cast<const std::byte*>(earlier.data()) + earlier.size());
+    fs.own_log.clear();
+    Serve(c.served);
+    http.piece_size = 1000;
+    http.claimed_length = c.claimed_length;
+    http.send_length = c.send_length;
+    watcher = RecordingWatcher();
+    const std::string error = Download(Vouched({.url = kUrl, .target = kTarget, .expected = DigestOf(body)}));
+    EXPECT_THAT(error, ::testing::StartsWith("not verified: "));
+    EXPECT_THAT(error, ::testing::HasSubstr(c.why));
+    EXPECT_EQ(Saved(), earlier);
+    EXPECT_TRUE(fs.own_log.empty());
+    // A length that is not the manifest's is refused before the body.
+    const auto length = c.claimed_length.value_or(static_cast<std::int64_t>(c.served.size()));
+    if (c.send_length && length != static_cast<std::int64_t>(body.size())) {
+      EXPECT_TRUE(watcher.positions.empty());
+    }
+    // The buffer never held more than the manifest's size: the piece that
+    // would pass it ends the transfer.
+    EXPECT_LE(watcher.positions.size(), 3u);
+  }
+  http.claimed_length.reset();
+  http.send_length = true;
+  Serve(body);
+  EXPECT_EQ(Download(Vouched({.url = kUrl, .target = kTarget, .expected = DigestOf(body)})), "");
+  EXPECT_EQ(Saved(), body);
+}
+
+TEST_F(PackageDownloadTest, AnOlderOrUnvouchedPackageIsNotEvenFetched) {
+  Serve("package");
+  const struct {
+    const char* name;
+    std::string version;
+    bool vouched;
+    const char* why;  // empty: fetched and saved
+  } cases[] = {
+      {"older than the program", "9.0.25", true, "9.0.25 is older than this program's 9.0.26.320"},
+      {"older in its last part", "9.0.26.319", true, "older"},
+      {"no manifest", "9.0.27.1", false, "no signed manifest"},
+      {"the same version again", "9.0.26.320", true, ""},
+      {"newer", "9.0.27.1", true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    http.asked.clear();
+    fs.files.clear();
+    PackageRequest request{.url = kUrl, .target = kTarget, .version = c.version, .local_version = "9.0.26.320"};
+    if (c.vouched) request.expected = DigestOf("package");
+    std::string error;
+    try {
+      DownloadPackage(http, fs, crypto, request, watcher);
+    } catch (const UpdateNotVerified& e) {
+      error = e.what();
+    }
+    if (*c.why) {
+      EXPECT_THAT(error, ::testing::HasSubstr(c.why));
+      EXPECT_TRUE(http.asked.empty());
+      EXPECT_FALSE(fs.FileExists(kTarget));
+      EXPECT_EQ(PackageRefusal(request).has_value(), true);
+    } else {
+      EXPECT_EQ(error, "");
+      EXPECT_EQ(Saved(), "package");
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vandrel
-

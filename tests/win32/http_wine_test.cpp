@@ -13,6 +13,8 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_http_client.h"
 #include "tests/win32/win32_test_support.h"
+#include "config/build_config.h"
+#include "platform/win32/win32_crypto.h"
 #include "update/update_check.h"
 
 namespace vandrel {
@@ -28,6 +30,13 @@ class HttpWineTest : public ::testing::Test {
     base = EnvText("VANDREL_TEST_HTTP");
     if (base.empty()) GTEST_SKIP() << "no test servers (tests/oracle/run_with_servers.py starts them)";
   }
+  // The check as the program makes it, with the keys this build trusts.
+  std::optional<UpdateSource> Find(const std::vector<std::string>& mirrors, bool portable) {
+    Win32Crypto crypto;
+    return FindUpdateSource(http, mirrors, portable, std::nullopt,
+                            UpdateTrust{ParsePublicKeys(kUpdatePublicKeys), &crypto})
+        .source;
+  }
   std::string base;
   Win32HttpClient http;
   HttpRequestOptions check{std::nullopt, kCheckConnectTimeoutMs, kCheckReadTimeoutMs};
@@ -36,23 +45,21 @@ class HttpWineTest : public ::testing::Test {
 TEST_F(HttpWineTest, TheVersionFileComesFromTheFirstMirrorThatHasIt) {
   // The first mirror has no update folder (404), the second a blank file,
   // the third an error status; the last one answers.
-  const auto found = FindUpdateSource(http, {base + "missing/", base + "blank/", base + "error/", base + "download/"},
-                                      true, std::nullopt);
+  const auto found = Find({base + "missing/", base + "blank/", base + "error/", base + "download/"}, true);
   ASSERT_TRUE(found);
   EXPECT_EQ(found->version, "9.0.27.1");
   EXPECT_EQ(found->package_url, base + "download/Vandrel/Vandrel.zip");
   // A mirror that takes the request and answers nothing costs the read
   // time-out, then the next one answers.
   const auto start = std::chrono::steady_clock::now();
-  const auto after_silence = FindUpdateSource(http, {EnvText("VANDREL_TEST_STALL") + "mute/", base + "download/"}, false,
-                                              std::nullopt);
+  const auto after_silence = Find({EnvText("VANDREL_TEST_STALL") + "mute/", base + "download/"}, false);
   const auto waited = std::chrono::steady_clock::now() - start;
   ASSERT_TRUE(after_silence);
   EXPECT_EQ(after_silence->package_url, base + "download/Vandrel/Vandrel-setup.exe");
   EXPECT_GE(waited, std::chrono::milliseconds(kCheckReadTimeoutMs - 500));
   EXPECT_LT(waited, std::chrono::milliseconds(kCheckReadTimeoutMs + 5000));
   // Nothing listening: a failure, quickly.
-  EXPECT_FALSE(FindUpdateSource(http, {"http://127.0.0.1:1/download/"}, false, std::nullopt));
+  EXPECT_FALSE(Find({"http://127.0.0.1:1/download/"}, false));
 }
 
 TEST_F(HttpWineTest, AnErrorStatusIsAFailedRequest) {
@@ -77,7 +84,10 @@ struct Collect final : HttpTransferObserver {
   std::string body;
   int pieces = 0;
   int stop_after = -1;
-  void Begin(std::int64_t t) override { total = t; }
+  bool Begin(std::int64_t t) override {
+    total = t;
+    return true;
+  }
   bool Received(std::span<const std::byte> piece, std::int64_t done) override {
     body.append(reinterpret_cast<const char*>(piece.data()), piece.size());
     EXPECT_EQ(done, static_cast<std::int64_t>(body.size()));
@@ -148,7 +158,7 @@ class HttpsWineTest : public HttpWineTest {
 };
 
 TEST_F(HttpsWineTest, TlsTwelveWithACertificateFromATrustedAuthorityWorks) {
-  const auto found = FindUpdateSource(http, {tls12 + "download/"}, false, std::nullopt);
+  const auto found = Find({tls12 + "download/"}, false);
   ASSERT_TRUE(found);
   EXPECT_EQ(found->version, "9.0.27.1");
   EXPECT_EQ(found->package_url, tls12 + "download/Vandrel/Vandrel-setup.exe");

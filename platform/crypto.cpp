@@ -1,0 +1,15 @@
+#include "platform/crypto.h"
+
+namespace vandrel {
+
+std::string HexDigest(const Sha256Digest& digest) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  for (std::byte b : digest) {
+    out += kHex[std::to_integer<unsigned>(b) >> 4];
+    out += kHex[std::to_integer<unsigned>(b) & 15];
+  }
+  return out;
+}
+
+}  // namespace vandrel
