@@ -3,8 +3,16 @@ build's version, and the archive holds the program at its root and never a
 user's settings (Config/, portable.ini) or a path outside the folder. The
 program must start on Windows older than 10 far enough to say it needs 10 or
 11: it imports none of the later functions the loader would refuse it for. The
-picture codecs load only when a picture is read."""
+picture codecs load only when a picture is read. The manifest lists every
+package with its size and SHA-256 and its signature holds, checked with
+openssl, for one of the keys the build trusts.
+
+  check_release.py DIST VERSION KEYS   (KEYS: the build's VANDREL_UPDATE_PUBLIC_KEY)"""
+import hashlib
+import os
+import subprocess
 import sys
+import tempfile
 import zipfile
 
 import pefile
@@ -23,9 +31,53 @@ ON_DEMAND_LIBRARIES = ("windowscodecs.dll",)
 MAX_PROGRAM_BYTES = 2 * 1024 * 1024
 
 
+# What comes before the point in a P-256 public key's SubjectPublicKeyInfo.
+P256_SPKI_PREFIX = bytes.fromhex("3059301306072a8648ce3d020106082a8648ce3d030107034200")
+
+
+def check_manifest(dist, version, keys, failures):
+    try:
+        with open(f"{dist}/Vandrel.manifest", "rb") as f:
+            manifest = f.read()
+    except OSError:
+        failures.append("no Vandrel.manifest")
+        return
+    lines = manifest.decode().split("\n")
+    if lines[-1] != "":
+        failures.append("the manifest does not end with a line end")
+    listed = {}
+    for line in lines[:-1]:
+        word, _, rest = line.partition(" ")
+        if word == "version" and rest != version:
+            failures.append(f"the manifest names version {rest}")
+        if word == "sha256":
+            digest, size, name = rest.split(" ")
+            listed[name] = (digest, int(size))
+    for name in ("Vandrel.zip", "Vandrel-setup.exe"):
+        if not os.path.exists(f"{dist}/{name}"):
+            if name in listed:
+                failures.append(f"the manifest lists {name}, which is not there")
+            continue
+        with open(f"{dist}/{name}", "rb") as f:
+            data = f.read()
+        if listed.get(name) != (hashlib.sha256(data).hexdigest(), len(data)):
+            failures.append(f"the manifest's line for {name} is not its size and SHA-256")
+    verified = False
+    for key in filter(None, (k.strip() for k in keys.split(","))):
+        with tempfile.NamedTemporaryFile(suffix=".der") as public:
+            public.write(P256_SPKI_PREFIX + bytes.fromhex(key))
+            public.flush()
+            r = subprocess.run(["openssl", "dgst", "-sha256", "-verify", public.name, "-keyform", "DER", "-signature",
+                                f"{dist}/Vandrel.manifest.sig", f"{dist}/Vandrel.manifest"], capture_output=True)
+            verified = verified or r.returncode == 0
+    if not verified:
+        failures.append("the manifest's signature holds for none of the build's keys")
+
+
 def main():
-    dist, version = sys.argv[1], sys.argv[2]
+    dist, version, keys = sys.argv[1], sys.argv[2], sys.argv[3]
     failures = []
+    check_manifest(dist, version, keys, failures)
     with open(f"{dist}/version.txt", "rb") as f:
         if f.read().strip() != version.encode():
             failures.append("version.txt does not hold " + version)

@@ -16,9 +16,20 @@ of every package. Tells the command where they are through the environment:
                           got from the TLS 1.3 server (Wine cannot speak 1.3)
   VANDREL_TEST_SIGNED     set when osslsigncode is there too: signed/ serves the
                           installer signed by a publisher of that CA,
-                          tampered/ the same with one byte changed, and
-                          foreign/ one signed under a CA nobody trusts
-and stops them all afterwards. Nothing listens beyond 127.0.0.1.
+                          tampered/ the same with one byte changed, foreign/
+                          one signed under a CA nobody trusts, and publisher/
+                          one signed by another publisher of the test CA;
+                          VANDREL_TEST_PUBLISHER_SHA256 is the SHA-256 of the
+                          first publisher's certificate
+Every update folder carries a manifest signed with the test key
+(tests/keys/update-test-key.pem) unless its name says otherwise: rotated/ is
+signed with the second test key, otherkey/ with a key made for this run;
+nomanifest/ and nosig/ lack the manifest or its signature; altered/ serves
+packages with one byte changed, sizemismatch/ a manifest whose sizes are one
+byte off, mismatch/ a manifest of another version than its version file,
+forged/ a version file of 99 beside download/'s genuine manifest, gone/ a
+signed manifest of an installer it does not have. It stops them all
+afterwards. Nothing listens beyond 127.0.0.1.
 
   run_with_servers.py [--installer EXE] [--release-zip ZIP] -- COMMAND [ARGS...]
 
@@ -118,12 +129,13 @@ class LoggingProxy:
 
 
 class StallingServer:
-    """Answers version files at once; of anything else it sends the headers
-    and the first kilobyte of 100000 bytes, then nothing more. Under
-    /silent-package/ a package gets not even its headers, and under /mute/
-    nothing gets an answer."""
+    """Answers version files, manifests and their signatures at once (from
+    `files`, by name); of anything else it sends the headers and the first
+    kilobyte of 100000 bytes, then nothing more. Under /silent-package/ a
+    package gets not even its headers, and under /mute/ nothing gets an
+    answer."""
 
-    def __init__(self):
+    def __init__(self, files):
         import socketserver
         import threading
 
@@ -138,9 +150,11 @@ class StallingServer:
                         return
                     request, _, head = head.partition(b"\r\n\r\n")
                     target = request.split(b" ", 2)[1]
-                    if target.startswith(b"/mute/") or not target.endswith(b"/version.txt"):
+                    name = target.rsplit(b"/", 1)[-1].decode("latin-1")
+                    if target.startswith(b"/mute/") or name not in files:
                         break
-                    self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\n9.0.27.1")
+                    body = files[name]
+                    self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % len(body) + body)
                 if not target.startswith((b"/mute/", b"/silent-package/")):
                     self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + b"s" * 1000)
                 self.request.settimeout(60)
@@ -190,20 +204,28 @@ def make_test_ca(work, name="ca"):
         "/CN=Vandrel Test Publisher")
     run("x509", "-req", "-in", "sign.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial", "-out",
         "sign.pem", "-days", "2", "-extfile", "sign.ext")
+    run("req", "-newkey", "rsa:2048", "-nodes", "-keyout", "other.key", "-out", "other.csr", "-subj",
+        "/CN=Vandrel Other Publisher")
+    run("x509", "-req", "-in", "other.csr", "-CA", "ca.pem", "-CAkey", "ca.key", "-CAcreateserial", "-out",
+        "other.pem", "-days", "2", "-extfile", "sign.ext")
+    run("x509", "-in", "sign.pem", "-outform", "der", "-out", "sign.der")
     return ca
 
 
 def add_signed_installers(root, installer, ca, foreign_ca):
     """signed/ and tampered/: the installer signed by the test publisher, and
     the same with one byte of its code changed; foreign/: signed by a
-    publisher under a CA that nobody trusts."""
+    publisher under a CA that nobody trusts; publisher/: signed by another
+    publisher of the test CA. Each with a manifest that matches what it
+    serves, so that only the Authenticode signature is in question."""
     osslsigncode = shutil.which("osslsigncode")
     if not osslsigncode or not ca or not foreign_ca:
         return False
-    for name, authority in (("signed", ca), ("foreign", foreign_ca)):
+    for name, authority, publisher in (("signed", ca, "sign"), ("foreign", foreign_ca, "sign"),
+                                       ("publisher", ca, "other")):
         os.makedirs(os.path.join(root, name, "Vandrel"))
-        subprocess.run([osslsigncode, "sign", "-certs", os.path.join(authority, "sign.pem"), "-key",
-                        os.path.join(authority, "sign.key"), "-h", "sha256", "-in", installer, "-out",
+        subprocess.run([osslsigncode, "sign", "-certs", os.path.join(authority, publisher + ".pem"), "-key",
+                        os.path.join(authority, publisher + ".key"), "-h", "sha256", "-in", installer, "-out",
                         os.path.join(root, name, "Vandrel", "Vandrel-setup.exe")], check=True, capture_output=True)
     signed = os.path.join(root, "signed", "Vandrel", "Vandrel-setup.exe")
     with open(signed, "rb") as f:
@@ -212,17 +234,65 @@ def add_signed_installers(root, installer, ca, foreign_ca):
     os.makedirs(os.path.join(root, "tampered", "Vandrel"))
     with open(os.path.join(root, "tampered", "Vandrel", "Vandrel-setup.exe"), "wb") as f:
         f.write(data)
-    for name in ("signed", "tampered", "foreign"):
-        with open(os.path.join(root, name, "Vandrel", "version.txt"), "wb") as f:
-            f.write(b"9.0.27.1")
+    for name in ("signed", "tampered", "foreign", "publisher"):
+        publish(os.path.join(root, name, "Vandrel"), b"9.0.27.1")
     return True
 
 
-def prepare_site(root, installer=None, release_zip=None):
+KEYS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "keys")
+TEST_KEY = os.path.join(KEYS, "update-test-key.pem")
+SECOND_TEST_KEY = os.path.join(KEYS, "update-test-key-2.pem")
+PACKAGES = ("Vandrel-setup.exe", "Vandrel.zip")
+
+
+def openssl_sign(data, key):
+    """An ECDSA signature of `data` in DER, as scripts/release makes it."""
+    return subprocess.run(["openssl", "dgst", "-sha256", "-sign", key], input=data, check=True,
+                          capture_output=True).stdout
+
+
+def manifest_text(version, folder, size_delta=0):
+    import hashlib
+    lines = [f"version {version}"]
+    for name in PACKAGES:
+        path = os.path.join(folder, name)
+        if os.path.exists(path):
+            with open(path, "rb") as f:
+                data = f.read()
+            lines.append(f"sha256 {hashlib.sha256(data).hexdigest()} {len(data) + size_delta} {name}")
+    return ("\n".join(lines) + "\n").encode()
+
+
+def publish(folder, version_file, manifest_version=None, key=TEST_KEY, manifest=True, signature=True, size_delta=0):
+    """The version file, and a manifest of the packages in `folder` with its
+    signature: what scripts/release --key lays out."""
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "version.txt"), "wb") as f:
+        f.write(version_file)
+    text = manifest_text(manifest_version or version_file.decode().strip(), folder, size_delta)
+    if manifest:
+        with open(os.path.join(folder, "Vandrel.manifest"), "wb") as f:
+            f.write(text)
+    if signature:
+        with open(os.path.join(folder, "Vandrel.manifest.sig"), "wb") as f:
+            f.write(openssl_sign(text, key))
+
+
+def copy_packages(source, folder, change_byte=False):
+    os.makedirs(folder, exist_ok=True)
+    for name in PACKAGES:
+        if os.path.exists(os.path.join(source, name)):
+            with open(os.path.join(source, name), "rb") as f:
+                data = bytearray(f.read())
+            if change_byte:
+                data[len(data) // 2] ^= 0x01
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+
+
+def prepare_site(root, work, installer=None, release_zip=None):
     folder = os.path.join(root, "download", "Vandrel")
     os.makedirs(folder)
-    with open(os.path.join(folder, "version.txt"), "wb") as f:
-        f.write(b" 9.0.27.1\r\n")
     if release_zip and os.path.exists(release_zip):
         shutil.copyfile(release_zip, os.path.join(folder, "Vandrel.zip"))
     else:
@@ -231,18 +301,52 @@ def prepare_site(root, installer=None, release_zip=None):
         shutil.copyfile(installer, os.path.join(folder, "Vandrel-setup.exe"))
     with open(os.path.join(folder, "pattern.bin"), "wb") as f:
         f.write(bytes(range(256)) * 400)  # 102400 bytes
-    # An archive that would write outside the program folder.
+    publish(folder, b" 9.0.27.1\r\n")
+    # An archive that would write outside the program folder, signed all the same.
     os.makedirs(os.path.join(root, "bad", "Vandrel"))
-    with open(os.path.join(root, "bad", "Vandrel", "version.txt"), "wb") as f:
-        f.write(b"9.0.27.1")
     make_zip(os.path.join(root, "bad", "Vandrel", "Vandrel.zip"), ["Vandrel.exe", "..\\evil.txt"])
+    publish(os.path.join(root, "bad", "Vandrel"), b"9.0.27.1")
     for name, version in (("same", b"9.0.26.320\n"), ("older", b"9.0.25")):
-        os.makedirs(os.path.join(root, name, "Vandrel"))
-        with open(os.path.join(root, name, "Vandrel", "version.txt"), "wb") as f:
-            f.write(version)
+        copy_packages(folder, os.path.join(root, name, "Vandrel"))
+        publish(os.path.join(root, name, "Vandrel"), version)
     os.makedirs(os.path.join(root, "blank", "Vandrel"))
     with open(os.path.join(root, "blank", "Vandrel", "version.txt"), "wb") as f:
         f.write(b" \r\n\t")
+    # What an attacker who answers for a mirror can serve.
+    other_key = os.path.join(work, "other-key.pem")
+    subprocess.run(["openssl", "ecparam", "-name", "prime256v1", "-genkey", "-noout", "-out", other_key], check=True,
+                   capture_output=True)
+    cases = {
+        "rotated": dict(key=SECOND_TEST_KEY),
+        "otherkey": dict(key=other_key),
+        "nomanifest": dict(manifest=False, signature=False),
+        "nosig": dict(signature=False),
+        "mismatch": dict(manifest_version="9.0.27.2"),
+        "sizemismatch": dict(size_delta=1),
+    }
+    for name, how in cases.items():
+        copy_packages(folder, os.path.join(root, name, "Vandrel"))
+        publish(os.path.join(root, name, "Vandrel"), b"9.0.27.1", **how)
+    # A signed manifest for an installer the server does not have (404).
+    gone = os.path.join(root, "gone", "Vandrel")
+    os.makedirs(gone)
+    text = b"version 9.0.27.1\nsha256 " + b"0" * 64 + b" 1000 Vandrel-setup.exe\n"
+    for name, data in (("version.txt", b"9.0.27.1"), ("Vandrel.manifest", text),
+                       ("Vandrel.manifest.sig", openssl_sign(text, TEST_KEY))):
+        with open(os.path.join(gone, name), "wb") as f:
+            f.write(data)
+    # The genuine manifest, with packages that were changed after it was signed.
+    copy_packages(folder, os.path.join(root, "altered", "Vandrel"), change_byte=True)
+    for name in ("Vandrel.manifest", "Vandrel.manifest.sig"):
+        shutil.copyfile(os.path.join(folder, name), os.path.join(root, "altered", "Vandrel", name))
+    with open(os.path.join(root, "altered", "Vandrel", "version.txt"), "wb") as f:
+        f.write(b"9.0.27.1")
+    # A version file of its own beside the genuine manifest and packages.
+    copy_packages(folder, os.path.join(root, "forged", "Vandrel"))
+    for name in ("Vandrel.manifest", "Vandrel.manifest.sig"):
+        shutil.copyfile(os.path.join(folder, name), os.path.join(root, "forged", "Vandrel", name))
+    with open(os.path.join(root, "forged", "Vandrel", "version.txt"), "wb") as f:
+        f.write(b"99")
 
 
 def make_server_certificate(ca):
@@ -349,7 +453,7 @@ def main():
         root = os.path.join(work, "site")
         os.makedirs(os.path.join(work, "tmp"))
         installer = option("--installer")
-        prepare_site(root, installer, option("--release-zip"))
+        prepare_site(root, work, installer, option("--release-zip"))
         ca = make_test_ca(work)
         signed = installer and add_signed_installers(root, installer, ca, make_test_ca(work, "foreign-ca"))
         port = free_port()
@@ -369,7 +473,9 @@ def main():
         if not all(wait_for(p) for p in [port, proxy_port, *tls_ports.values()]):
             print("the test servers did not start")
             return 1
-        stalling = StallingServer()
+        stall_manifest = b"version 9.0.27.1\nsha256 " + b"0" * 64 + b" 100000 Vandrel-setup.exe\n"
+        stalling = StallingServer({"version.txt": b"9.0.27.1", "Vandrel.manifest": stall_manifest,
+                                   "Vandrel.manifest.sig": openssl_sign(stall_manifest, TEST_KEY)})
         env = dict(os.environ, VANDREL_TEST_HTTP=f"http://127.0.0.1:{port}/", VANDREL_TEST_SITE=root,
                    VANDREL_TEST_PROXY=f"127.0.0.1:{proxy_port}", VANDREL_TEST_PROXY_LOG=proxy_log,
                    VANDREL_TEST_STALL=f"http://127.0.0.1:{stalling.port}/")
@@ -382,7 +488,10 @@ def main():
                 f"https://127.0.0.1:{tls_ports['tls13']}/download/Vandrel/version.txt", os.path.join(ca, "ca.pem"),
                 ssl.TLSVersion.TLSv1_3))
         if signed:
+            import hashlib
             env["VANDREL_TEST_SIGNED"] = "1"
+            with open(os.path.join(ca, "sign.der"), "rb") as f:
+                env["VANDREL_TEST_PUBLISHER_SHA256"] = hashlib.sha256(f.read()).hexdigest()
         return subprocess.run(command, env=env, timeout=900).returncode
     finally:
         if proxy:

@@ -2,7 +2,8 @@
 // (started by tests/oracle/run_with_servers.py): what the check shows for a
 // newer, the same, an older version and for no answer; the start-up check and
 // its prompt; downloads, cancelling, stalls, refused archives and installers,
-// and what is started afterwards.
+// and what is started afterwards; the signed manifest that decides what is
+// offered and installed.
 #include <windows.h>
 
 #include <gmock/gmock.h>
@@ -288,10 +289,9 @@ TEST_F(UpdateWindowWineTest, TheInstallerIsStartedWithTheExactParameters) {
 }
 
 TEST_F(UpdateWindowWineTest, AFailedTransferReturnsTheWindowToIdle) {
-  // The older version has no package on the server (404); Forced allows the try.
-  auto form = Check({base + "older/"});
-  form->CheckBoxForceUpdate.SetChecked(true);
-  form->CheckBoxForceUpdateClick();
+  // A signed manifest names an installer the server does not have (404).
+  auto form = Check({base + "gone/"});
+  ASSERT_TRUE(form->ButtonDownload.Enabled());
   Download(*form);
   ExpectIdle(*form, "Файлы обновления не загружены!");
   // A failed check leaves no address: the same.
@@ -381,11 +381,117 @@ TEST_F(UpdateWindowWineTest, ASignedInstallerStartsOnlyWhenItsSignatureHolds) {
       ExpectIdle(*form, "Файлы обновления загружены!");
       EXPECT_THAT(processes.own_log, ElementsAre("open " + installer + " "));
     } else {
-      ExpectIdle(*form, "Файлы обновления не загружены!");
+      ExpectIdle(*form, "Подпись обновления не подтверждена");
       EXPECT_TRUE(processes.own_log.empty());
       EXPECT_FALSE(ReadWholeFile(installer)) << "the refused installer is not left behind";
+      ASSERT_FALSE(form->update_log().empty());
+      EXPECT_THAT(form->update_log().back(), HasSubstr("The installer is not started"));
     }
   }
+}
+
+TEST_F(UpdateWindowWineTest, APinnedPublisherIsTheOnlyOneWhoseInstallerStarts) {
+  if (EnvText("VANDREL_TEST_SIGNED").empty()) GTEST_SKIP() << "no signed installers (openssl and osslsigncode make them)";
+  ASSERT_TRUE(testing::TrustInThisPrefix(HostFile(EnvText("VANDREL_TEST_CA"))));
+  const std::string installer = temp + "\\Vandrel-setup.exe";
+  const struct {
+    const char* folder;
+    bool started;
+  } cases[] = {{"signed/", true}, {"publisher/", false}, {"download/", false}};  // another publisher; unsigned
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    processes.own_log.clear();
+    TForm10::Environment environment = Environment({base + c.folder}, false);
+    environment.publisher_sha256 = EnvText("VANDREL_TEST_PUBLISHER_SHA256");
+    auto form = Window(std::move(environment));
+    form->FormShow();
+    form->WaitForCheck();
+    ui::ProcessMessages();
+    ASSERT_EQ(form->check_result(), 1);
+    form->CheckBoxQuickUpdate.SetChecked(false);
+    Download(*form);
+    if (c.started) {
+      ExpectIdle(*form, "Файлы обновления загружены!");
+      EXPECT_THAT(processes.own_log, ElementsAre("open " + installer + " "));
+    } else {
+      ExpectIdle(*form, "Подпись обновления не подтверждена");
+      EXPECT_TRUE(processes.own_log.empty());
+      EXPECT_FALSE(ReadWholeFile(installer));
+      ASSERT_FALSE(form->update_log().empty());
+      EXPECT_THAT(form->update_log().back(), HasSubstr(std::string(c.folder) == "download/" ? "not signed" : "another publisher"));
+    }
+  }
+}
+
+TEST_F(UpdateWindowWineTest, WhatTheMakerDidNotSignIsNeverOfferedSavedOrStarted) {
+  // Refused by the check: the version is not shown, nothing can be fetched.
+  const struct {
+    const char* folder;
+    const char* why;
+  } refused_by_check[] = {
+      {"otherkey/", "not signed with this build's key"},
+      {"nomanifest/", "no manifest"},
+      {"nosig/", "no signature"},
+      {"mismatch/", "names version 9.0.27.2, the version file 9.0.27.1"},
+      {"forged/", "names version 9.0.27.1, the version file 99"},
+  };
+  for (const bool portable : {false, true}) {
+    for (const auto& c : refused_by_check) {
+      SCOPED_TRACE(std::string(c.folder) + (portable ? " portable" : " installed"));
+      auto form = Check({base + c.folder}, portable);
+      EXPECT_EQ(form->LabelUpDate.Text(), "Подпись обновления не подтверждена");
+      EXPECT_EQ(form->LabelServerVersion.Text(), "") << "an unconfirmed version is not shown";
+      EXPECT_EQ(form->check_result(), 0);
+      EXPECT_TRUE(form->download_url().empty());
+      EXPECT_FALSE(form->ButtonDownload.Enabled());
+      ASSERT_FALSE(form->update_log().empty());
+      EXPECT_THAT(form->update_log().back(), HasSubstr(c.why));
+    }
+  }
+  // Refused when the package arrives, or before it is asked for.
+  const struct {
+    const char* folder;
+    bool forced;
+    const char* why;
+  } refused_by_download[] = {
+      {"altered/", false, "SHA-256"},
+      {"sizemismatch/", false, "the manifest says"},
+      {"older/", true, "9.0.25 is older than this program's 9.0.26.320"},
+  };
+  for (const bool portable : {false, true}) {
+    for (const auto& c : refused_by_download) {
+      SCOPED_TRACE(std::string(c.folder) + (portable ? " portable" : " installed"));
+      processes.own_log.clear();
+      auto form = Check({base + c.folder}, portable);
+      if (c.forced) {
+        EXPECT_EQ(form->LabelUpDate.Text(), "Нет обновления");
+        form->CheckBoxForceUpdate.SetChecked(true);
+        form->CheckBoxForceUpdateClick();
+      }
+      ASSERT_TRUE(form->ButtonDownload.Enabled());
+      Download(*form);
+      ExpectIdle(*form, "Подпись обновления не подтверждена");
+      ASSERT_FALSE(form->update_log().empty());
+      EXPECT_THAT(form->update_log().back(), HasSubstr(c.why));
+      EXPECT_TRUE(testing::FolderEntries(temp).empty()) << "nothing saved where it would run";
+      EXPECT_FALSE(ReadWholeFile(program + "\\Vandrel.zip"));
+      EXPECT_TRUE(processes.own_log.empty());
+      EXPECT_TRUE(ended.empty());
+    }
+  }
+  // The first mirror unconfirmed, the second genuine: the second is used.
+  auto second = Check({base + "otherkey/", base + "download/"});
+  EXPECT_EQ(second->check_result(), 1);
+  EXPECT_EQ(second->download_url(), base + "download/Vandrel/Vandrel-setup.exe");
+}
+
+TEST_F(UpdateWindowWineTest, AManifestSignedWithTheBuildsSecondKeyIsAccepted) {
+  auto form = Check({base + "rotated/"}, true);
+  ASSERT_EQ(form->check_result(), 1);
+  form->CheckBoxQuickUpdate.SetChecked(false);
+  Download(*form);
+  ExpectIdle(*form, "Файлы обновления загружены!");
+  EXPECT_EQ(ReadWholeFile(program + "\\Vandrel.zip"), Served("rotated/Vandrel/Vandrel.zip"));
 }
 
 std::function<void()> g_tick;
@@ -470,6 +576,27 @@ TEST_F(UpdateWindowWineTest, AYesWhileTheWindowIsOpenDownloadsInThatWindow) {
   ui::ProcessMessages();
   ExpectIdle(*form, "Файлы обновления загружены!");
   EXPECT_EQ(ReadWholeFile(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
+}
+
+TEST_F(UpdateWindowWineTest, AForgedVersionFileAloneNeverPromptsAtStartUp) {
+  for (const char* folder : {"forged/", "nomanifest/", "otherkey/"}) {
+    SCOPED_TRACE(folder);
+    TForm10::Environment environment = Environment({base + folder}, false);
+    environment.startup_check = true;
+    std::vector<ui::MessageDialogSpec> asked;
+    auto form = Window(std::move(environment));
+    form->set_prompt([&](const ui::MessageDialogSpec& spec) {
+      asked.push_back(spec);
+      return true;
+    });
+    form->WaitForStartupCheck();
+    ui::ProcessMessages();
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(form->update_available());
+    EXPECT_TRUE(form->pending_version().empty());
+    EXPECT_FALSE(::IsWindowVisible(form->hwnd()));
+    EXPECT_TRUE(processes.own_log.empty());
+  }
 }
 
 TEST_F(UpdateWindowWineTest, NoStartUpRequestWhenTheUserTurnedTheCheckOff) {
