@@ -2,10 +2,10 @@
 
 namespace vandrel {
 
-std::string HexDigest(const Sha256Digest& digest) {
+std::string LowerHex(std::span<const std::byte> bytes) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::string out;
-  for (std::byte b : digest) {
+  for (std::byte b : bytes) {
     out += kHex[std::to_integer<unsigned>(b) >> 4];
     out += kHex[std::to_integer<unsigned>(b) & 15];
   }

@@ -15,8 +15,8 @@ using P256PublicKey = std::array<std::byte, 65>;
 // An ECDSA signature as r and s, 32 bytes each, big-endian.
 using P256Signature = std::array<std::byte, 64>;
 
-// The digest as 64 lower-case hex digits.
-std::string HexDigest(const Sha256Digest& digest);
+// The bytes as lower-case hex digits, two a byte (a digest, a key).
+std::string LowerHex(std::span<const std::byte> bytes);
 
 class Crypto {
  public:

@@ -52,7 +52,7 @@ std::string SignatureProblem(const std::string& path, std::string_view publisher
       std::string found;
       if (cert && cert->pCert && cert->pCert->pbCertEncoded) {
         Win32Crypto crypto;
-        found = HexDigest(crypto.Sha256(std::as_bytes(
+        found = LowerHex(crypto.Sha256(std::as_bytes(
             std::span(cert->pCert->pbCertEncoded, static_cast<std::size_t>(cert->pCert->cbCertEncoded)))));
       }
       if (found != PinText(publisher_sha256)) {

@@ -86,7 +86,7 @@ TEST_F(MirrorTest, TheFirstMirrorThatAnswersGivesTheVersionAndThePackageOfTheMod
   EXPECT_EQ(installed->version, "9.0.27.1");
   EXPECT_EQ(installed->package_url, "http://127.0.0.1:8001/download/Vandrel/Vandrel-setup.exe");
   EXPECT_EQ(installed->package.size, 1234u);
-  EXPECT_EQ(HexDigest(installed->package.sha256), std::string(64, 'a'));
+  EXPECT_EQ(LowerHex(installed->package.sha256), std::string(64, 'a'));
   const auto portable = Find(http, true, HttpProxy{"127.0.0.1", 3128}).source;
   ASSERT_TRUE(portable);
   EXPECT_EQ(portable->package_url, "http://127.0.0.1:8001/download/Vandrel/Vandrel.zip");

@@ -46,9 +46,9 @@ TEST(ManifestTest, AValidManifestGivesItsVersionAndPackages) {
     EXPECT_EQ(m->version, "9.0.27.1");
     ASSERT_EQ(m->packages.size(), 2u);
     EXPECT_EQ(m->packages.at("Vandrel-setup.exe").size, 1234u);
-    EXPECT_EQ(HexDigest(m->packages.at("Vandrel-setup.exe").sha256), kDigestA);
+    EXPECT_EQ(LowerHex(m->packages.at("Vandrel-setup.exe").sha256), kDigestA);
     EXPECT_EQ(m->packages.at("Vandrel.zip").size, 99u);
-    EXPECT_EQ(HexDigest(m->packages.at("Vandrel.zip").sha256), kDigestB);
+    EXPECT_EQ(LowerHex(m->packages.at("Vandrel.zip").sha256), kDigestB);
   }
   // A package that is not published has no line.
   const auto version_only = ParseManifest(AsBytes("version 10"));
@@ -171,15 +171,7 @@ P256PublicKey Key(int n) {
   return key;
 }
 
-std::string Hex(const P256PublicKey& key) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (std::byte b : key) {
-    out += kHex[std::to_integer<unsigned>(b) >> 4];
-    out += kHex[std::to_integer<unsigned>(b) & 15];
-  }
-  return out;
-}
+std::string Hex(const P256PublicKey& key) { return LowerHex(key); }
 
 TEST(PublicKeysTest, OneOrTwoKeysSeparatedByACommaAndNothingMalformed) {
   EXPECT_EQ(ParsePublicKeys(Hex(Key(1))), std::vector{Key(1)});

@@ -40,12 +40,12 @@ constexpr char kKey2[] =
 
 TEST(CryptoWin32Test, Sha256GivesTheStandardDigests) {
   Win32Crypto crypto;
-  EXPECT_EQ(HexDigest(crypto.Sha256({})), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-  EXPECT_EQ(HexDigest(crypto.Sha256(AsBytes("abc"))), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-  EXPECT_EQ(HexDigest(crypto.Sha256(AsBytes(kMessage))),
+  EXPECT_EQ(LowerHex(crypto.Sha256({})), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(LowerHex(crypto.Sha256(AsBytes("abc"))), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(LowerHex(crypto.Sha256(AsBytes(kMessage))),
             "e77eec2c379a441158297bc2b2ca0b81766979d0b2a33a974c5da936f517d604");
   const std::string million(1'000'000, 'a');
-  EXPECT_EQ(HexDigest(crypto.Sha256(AsBytes(million))),
+  EXPECT_EQ(LowerHex(crypto.Sha256(AsBytes(million))),
             "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 

@@ -71,6 +71,18 @@ class UpdateWindowWineTest : public ::testing::Test {
     form->set_ending([this] { ended.push_back("at once"); }, [this] { ended.push_back("normally"); });
     return form;
   }
+  // A window that checks once at start-up, as the program's own does; its
+  // questions land in `asked` and get `answer`.
+  std::unique_ptr<TForm10> StartUpWindow(const std::string& mirror, bool portable, bool answer) {
+    TForm10::Environment environment = Environment({mirror}, portable);
+    environment.startup_check = true;
+    auto form = Window(std::move(environment));
+    form->set_prompt([this, answer](const ui::MessageDialogSpec& spec) {
+      asked.push_back(spec);
+      return answer;
+    });
+    return form;
+  }
   // The window's check with these mirrors, run to its end.
   std::unique_ptr<TForm10> Check(std::vector<std::string> mirrors, bool portable = false) {
     auto form = Window(Environment(std::move(mirrors), portable));
@@ -107,6 +119,7 @@ class UpdateWindowWineTest : public ::testing::Test {
   testing::FakeRegistry registry;
   testing::FakeProcesses processes;
   std::vector<std::string> ended;
+  std::vector<ui::MessageDialogSpec> asked;
 };
 
 TEST_F(UpdateWindowWineTest, ANewerVersionIsOfferedAndAnotherIsNot) {
@@ -581,14 +594,7 @@ TEST_F(UpdateWindowWineTest, AYesWhileTheWindowIsOpenDownloadsInThatWindow) {
 TEST_F(UpdateWindowWineTest, AForgedVersionFileAloneNeverPromptsAtStartUp) {
   for (const char* folder : {"forged/", "nomanifest/", "otherkey/"}) {
     SCOPED_TRACE(folder);
-    TForm10::Environment environment = Environment({base + folder}, false);
-    environment.startup_check = true;
-    std::vector<ui::MessageDialogSpec> asked;
-    auto form = Window(std::move(environment));
-    form->set_prompt([&](const ui::MessageDialogSpec& spec) {
-      asked.push_back(spec);
-      return true;
-    });
+    auto form = StartUpWindow(base + folder, false, true);
     form->WaitForStartupCheck();
     ui::ProcessMessages();
     EXPECT_TRUE(asked.empty());
@@ -607,14 +613,7 @@ TEST_F(UpdateWindowWineTest, NoStartUpRequestWhenTheUserTurnedTheCheckOff) {
     ini.WriteBool("Option", "CheckBoxAutoCheck", false);
     ini.Save(fs);
   }
-  TForm10::Environment environment = Environment({base + "download/"}, true);
-  environment.startup_check = true;
-  std::vector<ui::MessageDialogSpec> asked;
-  auto form = Window(std::move(environment));
-  form->set_prompt([&](const ui::MessageDialogSpec& spec) {
-    asked.push_back(spec);
-    return false;
-  });
+  auto form = StartUpWindow(base + "download/", true, false);
   form->WaitForStartupCheck();
   ui::ProcessMessages();
   EXPECT_FALSE(form->CheckBoxAutoCheck.Checked());
