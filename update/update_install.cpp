@@ -6,6 +6,7 @@
 
 #include "platform/byte_order.h"
 #include "platform/error.h"
+#include "platform/text.h"
 #include "update/update_check.h"
 
 namespace vandrel {
@@ -103,8 +104,56 @@ Bytes UpdateScript::Content() const {
   return out;
 }
 
+namespace {
+
+constexpr std::uint32_t kLocalSignature = 0x04034b50, kEntrySignature = 0x02014b50, kEndSignature = 0x06054b50,
+                        kZip64LocatorSignature = 0x07064b50;
+
+bool IsDeviceName(std::string_view part) {
+  // Windows opens a device for these whatever extension follows, and trims
+  // blanks before it: "nul.txt", "COM1 .log".
+  std::string_view base = part.substr(0, part.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  if (base.size() != 3 && base.size() != 4) return false;
+  std::string upper;
+  for (char c : base) upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL") return true;
+  return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1' &&
+         upper[3] <= '9';
+}
+
+// Why an entry's name may not be written inside the program folder, or
+// nullopt. `utf8`: the name is UTF-8 (else one character a byte).
+std::optional<std::string> UnsafeName(const std::string& name, bool utf8) {
+  if (name.empty()) return "an entry without a name";
+  if (name[0] == '/' || name[0] == '\\' || name.find(':') != std::string::npos) return name;
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < name.size(); ++characters) {
+    if (utf8) {
+      NextCodePoint(name, i);
+    } else {
+      ++i;
+    }
+  }
+  if (characters > kMaxZipEntryName) return "a name longer than 260 characters: " + name.substr(0, 40) + "...";
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    const std::size_t next = name.find_first_of("/\\", start);
+    const std::string_view part = std::string_view(name).substr(start, (next == std::string::npos ? name.size() : next) - start);
+    // ".." climbs out; so would "..." or ".. " once Windows trims a
+    // component's trailing dots and blanks.
+    const bool dots_only = !part.empty() && part.find_first_not_of(". ") == std::string_view::npos;
+    if (dots_only && part.find("..") != std::string_view::npos) return name;
+    if (IsDeviceName(part)) return "a device name: " + name;
+    if (next == std::string::npos) break;
+    start = next + 1;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<std::string> UnsafeZipEntry(ByteSource& zip) {
-  constexpr std::uint32_t kEndSignature = 0x06054b50, kEntrySignature = 0x02014b50;
   const std::uint64_t size = zip.Size();
   if (size < 22) return "damaged archive";
   // The end record lies within the last 22 + 65535 bytes (its comment).
@@ -119,35 +168,65 @@ std::optional<std::string> UnsafeZipEntry(ByteSource& zip) {
     }
   }
   if (!end) return "damaged archive";
-  const std::uint16_t count = LoadU16(&tail[*end + 10]);
+  const std::uint64_t end_position = size - tail_size + *end;
+  const std::uint16_t this_disk = LoadU16(&tail[*end + 4]), directory_disk = LoadU16(&tail[*end + 6]);
+  const std::uint16_t count_here = LoadU16(&tail[*end + 8]), count = LoadU16(&tail[*end + 10]);
   const std::uint32_t directory_size = LoadU32(&tail[*end + 12]);
   const std::uint32_t directory_offset = LoadU32(&tail[*end + 16]);
-  if (static_cast<std::uint64_t>(directory_offset) + directory_size > size) return "damaged archive";
+  const std::uint16_t comment_length = LoadU16(&tail[*end + 20]);
+  // Readers differ on what follows: one that finds any of these takes a
+  // directory of the Zip64 records, which may not be the one checked here.
+  if (count_here == 0xFFFF || count == 0xFFFF || directory_size == 0xFFFFFFFF || directory_offset == 0xFFFFFFFF)
+    return "a Zip64 archive";
+  if (end_position >= 20) {
+    std::byte locator[4];
+    if (zip.Read(end_position - 20, locator) && LoadU32(locator) == kZip64LocatorSignature) return "a Zip64 archive";
+  }
+  if (this_disk != 0 || directory_disk != 0 || count_here != count) return "an archive of several disks";
+  // The end record ends the file, so no reader finds another in its comment.
+  if (end_position + 22 + comment_length != size) return "damaged archive";
+  if (static_cast<std::uint64_t>(directory_offset) + directory_size > end_position) return "damaged archive";
   Bytes directory(directory_size);
   if (!zip.Read(directory_offset, directory)) return "damaged archive";
+  std::uint64_t declared = 0;
   std::size_t pos = 0;
   for (std::uint16_t n = 0; n < count; ++n) {
     if (pos + 46 > directory.size() || LoadU32(&directory[pos]) != kEntrySignature) return "damaged archive";
+    const std::uint16_t flags = LoadU16(&directory[pos + 8]);
+    const std::uint32_t compressed = LoadU32(&directory[pos + 20]), uncompressed = LoadU32(&directory[pos + 24]);
     const std::size_t name_length = LoadU16(&directory[pos + 28]);
     const std::size_t extra_length = LoadU16(&directory[pos + 30]);
-    const std::size_t comment_length = LoadU16(&directory[pos + 32]);
-    if (pos + 46 + name_length > directory.size()) return "damaged archive";
+    const std::size_t comment = LoadU16(&directory[pos + 32]);
+    const std::uint16_t disk = LoadU16(&directory[pos + 34]);
+    const std::uint32_t local_offset = LoadU32(&directory[pos + 42]);
+    if (pos + 46 + name_length + extra_length + comment > directory.size()) return "damaged archive";
     const std::string name(reinterpret_cast<const char*>(&directory[pos + 46]), name_length);
-    if (name.empty()) return "an entry without a name";
-    if (name[0] == '/' || name[0] == '\\' || name.find(':') != std::string::npos) return name;
-    std::size_t start = 0;
-    while (start <= name.size()) {
-      const std::size_t next = name.find_first_of("/\\", start);
-      const std::string_view part = std::string_view(name).substr(start, (next == std::string::npos ? name.size() : next) - start);
-      // ".." climbs out; so would "..." or ".. " once Windows trims a
-      // component's trailing dots and blanks.
-      const bool dots_only = !part.empty() && part.find_first_not_of(". ") == std::string_view::npos;
-      if (dots_only && part.find("..") != std::string_view::npos) return name;
-      if (next == std::string::npos) break;
-      start = next + 1;
+    if (compressed == 0xFFFFFFFF || uncompressed == 0xFFFFFFFF || local_offset == 0xFFFFFFFF) return "a Zip64 entry: " + name;
+    if (disk != 0) return "an archive of several disks";
+    for (std::size_t e = pos + 46 + name_length; e + 4 <= pos + 46 + name_length + extra_length;) {
+      const std::uint16_t id = LoadU16(&directory[e]), length = LoadU16(&directory[e + 2]);
+      if (id == 0x0001) return "a Zip64 entry: " + name;
+      e += 4 + length;
     }
-    pos += 46 + name_length + extra_length + comment_length;
+    if (auto unsafe = UnsafeName(name, (flags & 0x0800) != 0)) return unsafe;
+    declared += uncompressed;
+    if (declared > kMaxUnpackedBytes) return "more than 512 MiB unpacked";
+    // What an extractor reads first: the local header must say the same.
+    Bytes local(30 + name_length);
+    if (local_offset + local.size() > directory_offset || !zip.Read(local_offset, local) ||
+        LoadU32(local.data()) != kLocalSignature)
+      return "damaged archive";
+    const std::uint16_t local_flags = LoadU16(&local[6]);
+    const std::uint32_t local_compressed = LoadU32(&local[18]), local_uncompressed = LoadU32(&local[22]);
+    const bool described_later = (local_flags & 0x0008) != 0 && local_compressed == 0 && local_uncompressed == 0;
+    if (LoadU16(&local[26]) != name_length ||
+        std::string_view(reinterpret_cast<const char*>(&local[30]), name_length) != name)
+      return "an entry whose local header names another file: " + name;
+    if (!described_later && (local_compressed != compressed || local_uncompressed != uncompressed))
+      return "an entry whose local header gives other sizes: " + name;
+    pos += 46 + name_length + extra_length + comment;
   }
+  if (pos != directory.size()) return "damaged archive";
   return std::nullopt;
 }
 

@@ -48,9 +48,16 @@ struct UpdateScript {
 };
 UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe, std::string_view zip);
 
-// Why an archive must not be unpacked over the program folder: an entry
-// whose path is absolute, names a drive or holds a colon, or climbs out with
-// "..", or a damaged archive. nullopt: every entry stays inside the folder.
+inline constexpr std::size_t kMaxZipEntryName = 260;
+inline constexpr std::uint64_t kMaxUnpackedBytes = 512ull << 20;
+
+// Why an archive must not be unpacked over the program folder, read as an
+// extractor reads it: an entry whose path is absolute, names a drive, holds
+// a colon (a stream), climbs out with "..", has a device name (CON, NUL.txt,
+// COM1…) as a part or more than 260 characters; Zip64 records or entries,
+// several disks, a local header that names another file or other sizes than
+// the directory, more than 512 MiB unpacked, or a damaged archive. nullopt:
+// every entry stays inside the folder.
 std::optional<std::string> UnsafeZipEntry(ByteSource& zip);
 
 // The address with what may not stand in its path percent-encoded (blanks,

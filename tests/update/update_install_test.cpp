@@ -10,6 +10,7 @@
 #include "tests/fakes/fake_crypto.h"
 #include "tests/fakes/fake_file_system.h"
 #include "tests/fakes/fake_http.h"
+#include "tests/support/zip_builder.h"
 
 namespace vandrel {
 namespace {
@@ -92,31 +93,11 @@ TEST(UpdateInstallTest, AnyProgramFolderReachesTheScriptIntact) {
   EXPECT_EQ(u.lines[2], "cd /d \"C:\\Программы\\日本\\\"");
 }
 
-// A zip's central directory and end record: enough for the check, which
-// reads nothing else.
-Bytes MakeZip(const std::vector<std::string>& names, std::uint16_t claimed = 0xFFFF) {
-  Bytes zip(30, std::byte{0});  // stands for the local records
-  const std::uint32_t directory_offset = static_cast<std::uint32_t>(zip.size());
-  for (const std::string& name : names) {
-    AppendU32(zip, 0x02014b50);
-    for (int i = 0; i < 24; ++i) zip.push_back(std::byte{0});
-    AppendU16(zip, static_cast<std::uint32_t>(name.size()));
-    AppendU16(zip, 0);
-    AppendU16(zip, 0);
-    for (int i = 0; i < 12; ++i) zip.push_back(std::byte{0});
-    for (char c : name) zip.push_back(static_cast<std::byte>(c));
-  }
-  const std::uint32_t directory_size = static_cast<std::uint32_t>(zip.size()) - directory_offset;
-  AppendU32(zip, 0x06054b50);
-  AppendU32(zip, 0);
-  const std::uint16_t count = claimed == 0xFFFF ? static_cast<std::uint16_t>(names.size()) : claimed;
-  AppendU16(zip, count);
-  AppendU16(zip, count);
-  AppendU32(zip, directory_size);
-  AppendU32(zip, directory_offset);
-  AppendU16(zip, 0);
-  return zip;
-}
+using testing::BuildZip;
+using testing::ZipEntrySpec;
+using testing::ZipSpec;
+
+Bytes MakeZip(const std::vector<std::string>& names) { return BuildZip(names); }
 
 std::optional<std::string> Check(const Bytes& zip) {
   MemoryByteSource source(zip);
@@ -140,12 +121,80 @@ TEST(UpdateInstallTest, AnArchiveThatWouldWriteOutsideTheProgramFolderIsRefused)
   }
   // Damaged archives are refused too.
   Bytes z = MakeZip({"Vandrel.exe"});
-  EXPECT_TRUE(Check(MakeZip({"Vandrel.exe"}, 2)).has_value());  // more entries than the directory holds
+  EXPECT_TRUE(Check(BuildZip(ZipSpec{.entries = {{.name = "Vandrel.exe"}}, .count = 2})).has_value())
+      << "more entries than the directory holds";
   EXPECT_TRUE(Check(Bytes(z.begin(), z.end() - 1)).has_value());
   EXPECT_TRUE(Check(Bytes(10, std::byte{0})).has_value());
   Bytes far = z;
   far[far.size() - 6] = std::byte{0xFF};  // a directory offset past the end
   EXPECT_TRUE(Check(far).has_value());
+}
+
+TEST(UpdateInstallTest, AnArchiveIsReadAsAnExtractorReadsIt) {
+  const std::vector<ZipEntrySpec> program = {{.name = "Vandrel.exe", .data = "new program"},
+                                             {.name = "Language/"},
+                                             {.name = "Language/English.ini", .data = "[Vandrel]"}};
+  const auto with = [&](ZipEntrySpec extra) {
+    ZipSpec spec{.entries = program};
+    spec.entries.push_back(std::move(extra));
+    return spec;
+  };
+  const std::string long_name = std::string(200, 'a') + "/" + std::string(60, 'b');  // 261 characters
+  std::string cyrillic_name;  // 200 letters of two bytes each: 200 characters
+  for (int i = 0; i < 200; ++i) cyrillic_name += "\xD0\x96";
+  const struct {
+    const char* name;
+    ZipSpec spec;
+    const char* why;  // empty: accepted
+  } cases[] = {
+      {"the program folder", ZipSpec{.entries = program}, ""},
+      {"a data descriptor after the data", with({.name = "later.txt", .data = "x", .local_size = 0, .flags = 0x0008}), ""},
+      {"260 characters", with({.name = long_name.substr(1)}), ""},
+      {"a long UTF-8 name counted in characters", with({.name = cyrillic_name, .flags = 0x0800}), ""},
+      {"a harmless directory and a hostile one behind Zip64 records",
+       ZipSpec{.entries = program, .zip64_directory = std::vector<ZipEntrySpec>{{.name = "..\\evil.exe"}}},
+       "Zip64"},
+      {"an end record's count of 0xFFFF", ZipSpec{.entries = program, .count = 0xFFFF}, "Zip64"},
+      {"a directory size of 0xFFFFFFFF", ZipSpec{.entries = program, .directory_size = 0xFFFFFFFF}, "Zip64"},
+      {"a directory offset of 0xFFFFFFFF", ZipSpec{.entries = program, .end_offset = 0xFFFFFFFF}, "Zip64"},
+      {"an entry of 0xFFFFFFFF bytes", with({.name = "big.bin", .declared_size = 0xFFFFFFFF}), "Zip64"},
+      {"an entry's Zip64 field", with({.name = "x.bin", .data = "x", .zip64_extra = true}), "Zip64"},
+      {"this disk", ZipSpec{.entries = program, .this_disk = 1}, "several disks"},
+      {"the directory's disk", ZipSpec{.entries = program, .directory_disk = 1}, "several disks"},
+      {"an entry's disk", with({.name = "x.txt", .disk = 1}), "several disks"},
+      {"a local header naming another file", with({.name = "readme.txt", .local_name = "..\\evil.dll"}),
+       "names another file"},
+      {"a local name of another length", with({.name = "a.txt", .local_name = "a.txt.exe"}), "names another file"},
+      {"local sizes that differ", with({.name = "a.txt", .data = "abc", .local_size = 2}), "other sizes"},
+      {"a directory entry pointing at no local header", with({.name = "a.txt", .directory_offset = 1}),
+       "damaged"},
+      {"a stream", with({.name = "Vandrel.exe:Zone.Identifier"}), "Zone.Identifier"},
+      {"NUL.txt", with({.name = "NUL.txt"}), "device name"},
+      {"con", with({.name = "Language/con"}), "device name"},
+      {"COM1 with a blank", with({.name = "COM1 .log"}), "device name"},
+      {"lpt9 as a folder", with({.name = "lpt9/x.txt"}), "device name"},
+      {"aux in upper and lower case", with({.name = "AuX.ini"}), "device name"},
+      {"261 characters", with({.name = long_name}), "longer than 260"},
+      {"600 MiB declared", with({.name = "huge.bin", .declared_size = 600u << 20}), "512 MiB"},
+      {"513 MiB over several entries",
+       ZipSpec{.entries = {{.name = "a", .declared_size = 300u << 20}, {.name = "b", .declared_size = 213u << 20}}},
+       "512 MiB"},
+      {"a comment that is not the file's end", ZipSpec{.entries = program, .comment = "x", .comment_length = 0},
+       "damaged"},
+      {"fewer entries than the directory holds", ZipSpec{.entries = program, .count = 2}, "damaged"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto unsafe = Check(BuildZip(c.spec));
+    if (*c.why) {
+      ASSERT_TRUE(unsafe.has_value());
+      EXPECT_THAT(*unsafe, ::testing::HasSubstr(c.why));
+    } else {
+      EXPECT_EQ(unsafe, std::nullopt);
+    }
+  }
+  // Names that only look like devices are fine.
+  EXPECT_EQ(Check(MakeZip({"console.txt", "COM10", "LPT0.txt", "nul_check/x", "auxiliary.dll", "COM"})), std::nullopt);
 }
 
 TEST(UpdateInstallTest, ThePackagesPathIsPercentEncoded) {
