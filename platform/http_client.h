@@ -1,6 +1,7 @@
 // HTTP GET as the update logic makes it: one profile for every request.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -15,8 +16,12 @@ struct HttpProxy {
 
 struct HttpRequestOptions {
   std::optional<HttpProxy> proxy;  // none: a direct connection
-  int connect_timeout_ms = 0;      // 0: the system's own
+  int connect_timeout_ms = 0;      // 0: the system's own (also for resolving the name)
   int read_timeout_ms = 0;
+  // Get: an answer longer than this fails, and no more of it is read; -1: any length.
+  std::int64_t max_body_bytes = -1;
+  // The request fails once this passes, however steadily bytes trickle in.
+  std::optional<std::chrono::steady_clock::time_point> deadline;
 };
 
 struct HttpResponse {

@@ -151,10 +151,15 @@ std::string TForm10::UpdateAvailableText(const std::string& server_version) {
 }
 
 void TForm10::StartCheck() {
-  if (check_task_.Running()) return;  // the last showing's check still runs: its result will do
+  // A check of an earlier showing that still hangs is let go: what it brings
+  // back later is ignored, and it holds up nothing.
+  check_task_.Abandon();
+  const unsigned generation = ++check_generation_;
   GroupBoxOption.SetEnabled(false);
   ButtonDownload.SetEnabled(false);
-  AskMirrors(check_task_, [this](const UpdateCheck& check) {
+  AskMirrors(check_task_, [this, generation](const UpdateCheck& check) {
+    if (generation != check_generation_) return;
+    for (const std::string& line : check.log) Log("check: " + line);
     if (const auto& found = check.source) {
       latest_version_ = found->version;
       download_url_ = found->package_url;
@@ -183,11 +188,11 @@ void TForm10::StartCheck() {
 
 void TForm10::AskMirrors(ui::BackgroundTask& task, std::function<void(const UpdateCheck&)> found_it) {
   task.Start([this, alive = alive_, http = http_, mirrors = env_.mirrors, portable = env_.portable_mode, proxy = Proxy(),
-              keys = keys_, found_it = std::move(found_it)] {
+              keys = keys_, deadline_ms = env_.mirror_deadline_ms, found_it = std::move(found_it)] {
     UpdateCheck check;
     try {
       Win32Crypto crypto;
-      check = FindUpdateSource(*http, mirrors, portable, proxy, UpdateTrust{keys, &crypto});
+      check = FindUpdateSource(*http, mirrors, portable, proxy, UpdateTrust{keys, &crypto}, deadline_ms);
     } catch (const std::exception& e) {
       check = UpdateCheck{.log = {std::string("The check failed: ") + e.what()}};
     } catch (...) {
@@ -195,7 +200,6 @@ void TForm10::AskMirrors(ui::BackgroundTask& task, std::function<void(const Upda
     }
     ui::RunOnUiThread([&] {
       if (!*alive) return;
-      for (const std::string& line : check.log) Log("check: " + line);
       ui::RunGuarded(hwnd(), [&] { found_it(check); });
     });
   });
@@ -210,6 +214,7 @@ void TForm10::CheckForUpdatesInBackground() {
   // The prompt waits for the user-interface thread's message loop, so it
   // comes once the main window is up.
   AskMirrors(startup_task_, [this](const UpdateCheck& check) {
+    for (const std::string& line : check.log) Log("start-up check: " + line);
     const auto& found = check.source;
     pending_version_ = found ? found->version : "";
     pending_download_url_ = found ? found->package_url : "";

@@ -34,6 +34,7 @@ class TForm10 final : public ui::Form {
     std::string exe_path;                        // the running program; a portable package goes beside it
     bool startup_check = false;                  // the program's own window: checks once at start-up
     int stall_limit_ms = kStallLimitMs;          // a download receiving nothing this long fails
+    int mirror_deadline_ms = kMirrorDeadlineMs;  // all one mirror may take in a check
     std::string temp_folder;                     // empty: the user's, as GetTempPathW gives it
     // Tests ask local servers and keep the registry's proxy as it is;
     // none: WinHTTP and the user's registry.
@@ -144,6 +145,7 @@ class TForm10 final : public ui::Form {
   std::string publisher_sha256_;     // the installer's pinned publisher, or empty
   std::vector<std::string> update_log_;
 
+  unsigned check_generation_ = 0;  // the showing whose check may still change the window
   std::string download_url_, latest_version_;
   std::optional<PackageDigest> package_;  // the package as the signed manifest describes it
   int check_result_ = 0;

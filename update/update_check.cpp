@@ -1,5 +1,6 @@
 #include "update/update_check.h"
 
+#include <chrono>
 #include <charconv>
 #include <exception>
 
@@ -107,9 +108,10 @@ struct MirrorAnswer {
 };
 
 MirrorAnswer AskMirror(HttpClient& http, const std::string& mirror, bool portable_mode,
-                       const HttpRequestOptions& options, const UpdateTrust& trust) {
+                       HttpRequestOptions options, const UpdateTrust& trust) {
   const std::string folder = mirror + GetPackageName() + "/";
   MirrorAnswer answer;
+  options.max_body_bytes = kMaxVersionFileBytes;
   const HttpResponse r = http.Get(folder + "version.txt", options);
   const std::string version = TrimControlAndBlank(r.body);
   if (r.status != 200 || version.empty()) {
@@ -123,20 +125,21 @@ MirrorAnswer AskMirror(HttpClient& http, const std::string& mirror, bool portabl
   // From here on the mirror answered: whatever fails is a version nobody
   // can show to be the maker's.
   answer.not_verified = true;
-  const auto fetch = [&](std::string_view name) -> std::optional<std::string> {
+  const auto fetch = [&](std::string_view name, std::size_t max) -> std::optional<std::string> {
     try {
+      options.max_body_bytes = static_cast<std::int64_t>(max);
       HttpResponse file = http.Get(folder + std::string(name), options);
       if (file.status == 200) return std::move(file.body);
     } catch (const std::exception&) {
     }
     return std::nullopt;
   };
-  const std::optional<std::string> manifest = fetch(kManifestName);
+  const std::optional<std::string> manifest = fetch(kManifestName, kMaxManifestBytes);
   if (!manifest) {
     answer.why = "no manifest";
     return answer;
   }
-  const std::optional<std::string> signature = fetch(kManifestSignatureName);
+  const std::optional<std::string> signature = fetch(kManifestSignatureName, kMaxSignatureBytes);
   if (!signature) {
     answer.why = "no signature of the manifest";
     return answer;
@@ -166,7 +169,7 @@ MirrorAnswer AskMirror(HttpClient& http, const std::string& mirror, bool portabl
 }  // namespace
 
 UpdateCheck FindUpdateSource(HttpClient& http, const std::vector<std::string>& mirrors, bool portable_mode,
-                             const std::optional<HttpProxy>& proxy, const UpdateTrust& trust) {
+                             const std::optional<HttpProxy>& proxy, const UpdateTrust& trust, int mirror_deadline_ms) {
   HttpRequestOptions options;
   options.proxy = proxy;
   options.connect_timeout_ms = kCheckConnectTimeoutMs;
@@ -174,6 +177,7 @@ UpdateCheck FindUpdateSource(HttpClient& http, const std::vector<std::string>& m
   UpdateCheck check;
   for (const std::string& mirror : mirrors) {
     MirrorAnswer answer;
+    options.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(mirror_deadline_ms);
     try {
       answer = AskMirror(http, mirror, portable_mode, options, trust);
     } catch (const std::exception& e) {

@@ -3,6 +3,7 @@
 // proxy.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,6 +58,10 @@ struct UpdateTrust {
 // The version-file time-outs of a check.
 inline constexpr int kCheckConnectTimeoutMs = 3000;
 inline constexpr int kCheckReadTimeoutMs = 5000;
+// All a mirror may take, its three files together, resolving its name included.
+inline constexpr int kMirrorDeadlineMs = 20'000;
+// The most of each file a check reads; a longer one fails the mirror.
+inline constexpr std::int64_t kMaxVersionFileBytes = 1024;
 
 struct UpdateCheck {
   std::optional<UpdateSource> source;  // none: no mirror offered a verified version
@@ -72,6 +77,7 @@ struct UpdateCheck {
 // keys, names that same version and lists this copy's package wins. Any other
 // mirror is skipped, and the log says why.
 UpdateCheck FindUpdateSource(HttpClient& http, const std::vector<std::string>& mirrors, bool portable_mode,
-                             const std::optional<HttpProxy>& proxy, const UpdateTrust& trust);
+                             const std::optional<HttpProxy>& proxy, const UpdateTrust& trust,
+                             int mirror_deadline_ms = kMirrorDeadlineMs);
 
 }  // namespace vandrel

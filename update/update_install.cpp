@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <limits>
+#include <deque>
 
 #include "platform/byte_order.h"
 #include "platform/error.h"
@@ -261,12 +261,14 @@ namespace {
 // and turns byte counts into bar steps.
 class PackageCollector final : public HttpTransferObserver {
  public:
-  PackageCollector(DownloadWatcher& watcher, std::uint64_t expected_size) : watcher_(watcher), expected_(expected_size) {}
+  PackageCollector(DownloadWatcher& watcher, const PackageRequest& request)
+      : watcher_(watcher), expected_(request.expected->size), request_(request) {}
   bool Begin(std::int64_t total) override {
     if (total >= 0 && static_cast<std::uint64_t>(total) != expected_) {
       refusal = "the server sends " + std::to_string(total) + " bytes, the manifest says " + std::to_string(expected_);
       return false;
     }
+    samples_.push_back({Now(), 0});
     bytes_per_step_ = BytesPerStep(total);  // the bar moves only with the server's length
     data.reserve(static_cast<std::size_t>(expected_));
     watcher_.Begin(bytes_per_step_);
@@ -280,15 +282,36 @@ class PackageCollector final : public HttpTransferObserver {
     }
     data.insert(data.end(), piece.begin(), piece.end());
     watcher_.Progress(ProgressPosition(done, bytes_per_step_));
+    if (TooSlow(done)) return false;
     return !watcher_.Cancelled();
   }
   Bytes data;
   std::string refusal;
+  std::string failure;  // why the transfer was broken off, when it was not the package's fault
 
  private:
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point Now() const { return request_.now ? request_.now() : Clock::now(); }
+  // A server that keeps sending just enough never stalls: the average over
+  // the last window must reach the least rate.
+  bool TooSlow(std::int64_t done) {
+    const Clock::time_point now = Now();
+    samples_.push_back({now, done});
+    const auto window = std::chrono::milliseconds(request_.rate_window_ms);
+    // Keep the newest sample at or before the window's start as its base.
+    while (samples_.size() > 2 && samples_[1].first <= now - window) samples_.pop_front();
+    const auto& [since, base] = samples_.front();
+    if (now - since < window) return false;
+    const double seconds = std::chrono::duration<double>(now - since).count();
+    if (static_cast<double>(done - base) >= seconds * static_cast<double>(request_.min_bytes_per_second)) return false;
+    failure = "The transfer is slower than " + std::to_string(request_.min_bytes_per_second) + " bytes a second.";
+    return true;
+  }
   DownloadWatcher& watcher_;
   std::uint64_t expected_;
+  const PackageRequest& request_;
   std::int64_t bytes_per_step_ = 0;
+  std::deque<std::pair<Clock::time_point, std::int64_t>> samples_;
 };
 
 }  // namespace
@@ -305,10 +328,9 @@ void DownloadPackage(HttpClient& http, FileSystem& fs, Crypto& crypto, const Pac
   constexpr const char* kRefused = "The update is refused";
   if (request.url.empty()) throw Error("Cannot download the update", "No address was found for it.");
   if (const auto refusal = PackageRefusal(request)) throw UpdateNotVerified(kRefused, *refusal);
-  // Size_t may be narrower than the manifest's number.
-  if (request.expected->size > std::numeric_limits<std::size_t>::max() / 2)
-    throw UpdateNotVerified(kRefused, "the manifest's size is more than this program can hold");
-  PackageCollector collector(watcher, request.expected->size);
+  if (request.expected->size > kMaxPackageBytes)
+    throw UpdateNotVerified(kRefused, "the manifest describes a package of more than 256 MiB");
+  PackageCollector collector(watcher, request);
   HttpRequestOptions options{.proxy = request.proxy,
                              .connect_timeout_ms = request.stall_limit_ms,
                              .read_timeout_ms = request.stall_limit_ms};
@@ -316,6 +338,7 @@ void DownloadPackage(HttpClient& http, FileSystem& fs, Crypto& crypto, const Pac
     http.Download(EncodeUrlPath(request.url), options, collector);
   } catch (const Error&) {
     if (!collector.refusal.empty()) throw UpdateNotVerified(kRefused, collector.refusal);
+    if (!collector.failure.empty()) throw Error("Cannot download the update", collector.failure);
     throw;
   }
   if (watcher.Cancelled()) throw Error("Cannot download the update", "The transfer was cancelled.");

@@ -3,7 +3,9 @@
 // update script and the check of a downloaded archive.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,6 +68,11 @@ std::string EncodeUrlPath(std::string_view url);
 
 // The longest a package download may go without receiving anything.
 inline constexpr int kStallLimitMs = 30'000;
+// A download slower than this on average over the window fails.
+inline constexpr std::int64_t kMinBytesPerSecond = 1024;
+inline constexpr int kRateWindowMs = 60'000;
+// The largest package a manifest may describe.
+inline constexpr std::uint64_t kMaxPackageBytes = 256ull << 20;
 
 // What a package download tells the window as it goes (on the worker).
 class DownloadWatcher {
@@ -89,6 +96,10 @@ struct PackageRequest {
   std::optional<PackageDigest> expected;
   std::string version;        // the manifest's version
   std::string local_version;  // the running program's
+  std::int64_t min_bytes_per_second = kMinBytesPerSecond;
+  int rate_window_ms = kRateWindowMs;
+  // What time it is; none: the steady clock. Tests pass their own.
+  std::function<std::chrono::steady_clock::time_point()> now;
 };
 
 // A package, or what the program would run, that cannot be shown to be the

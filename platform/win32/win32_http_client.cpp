@@ -3,6 +3,9 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <algorithm>
+#include <chrono>
+#include <optional>
 #include <vector>
 
 #include "platform/error.h"
@@ -36,9 +39,25 @@ struct OpenRequest {
   Internet session, connection, request;
   int status = 0;
   std::int64_t length = -1;
+  std::optional<std::chrono::steady_clock::time_point> deadline;
 };
 
+[[noreturn]] void TooLate(const std::string& url) {
+  throw Error("Cannot download \"" + url + "\"", "The server took too long to answer.");
+}
+
+// A time-out no longer than what is left before the deadline (at least 1 ms,
+// since 0 means none at all to WinHTTP).
+int Within(int timeout_ms, const OpenRequest& r, const std::string& url) {
+  if (!r.deadline) return timeout_ms;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*r.deadline - std::chrono::steady_clock::now());
+  if (left.count() <= 0) TooLate(url);
+  const int bounded = static_cast<int>(std::min<long long>(left.count(), 24LL * 3600 * 1000));
+  return timeout_ms > 0 ? std::min(timeout_ms, bounded) : bounded;
+}
+
 void Open(OpenRequest& r, const std::string& url, const HttpRequestOptions& options) {
+  r.deadline = options.deadline;
   const std::wstring wide = Widen(url);
   URL_COMPONENTS parts{sizeof parts};
   parts.dwHostNameLength = static_cast<DWORD>(-1);
@@ -58,8 +77,9 @@ void Open(OpenRequest& r, const std::string& url, const HttpRequestOptions& opti
   // TLS 1.2 only; the session takes it (a request handle refuses it in Wine).
   DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
   if (!::WinHttpSetOption(r.session.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols)) Fail(url);
-  if (!::WinHttpSetTimeouts(r.session.get(), 0, options.connect_timeout_ms, options.connect_timeout_ms,
-                            options.read_timeout_ms))
+  // Resolving the name counts like connecting; neither may outlast the deadline.
+  const int connect = Within(options.connect_timeout_ms, r, url);
+  if (!::WinHttpSetTimeouts(r.session.get(), connect, connect, connect, Within(options.read_timeout_ms, r, url)))
     Fail(url);
   r.connection.Reset(::WinHttpConnect(r.session.get(), host.c_str(), parts.nPort, 0));
   if (!r.connection.get()) Fail(url);
@@ -75,16 +95,18 @@ void Open(OpenRequest& r, const std::string& url, const HttpRequestOptions& opti
   // The wait for the answer's headers has a time-out of its own: without
   // it, a server that takes the request and says nothing holds the client
   // for as long as it likes.
-  if (options.read_timeout_ms > 0) {
-    DWORD wait = static_cast<DWORD>(options.read_timeout_ms);
+  if (options.read_timeout_ms > 0 || r.deadline) {
+    DWORD wait = static_cast<DWORD>(Within(options.read_timeout_ms, r, url));
     if (!::WinHttpSetOption(r.request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof wait)) Fail(url);
   }
   const wchar_t headers[] =
       L"Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
       L"Authorization: Basic Og==\r\n";
   if (!::WinHttpSendRequest(r.request.get(), headers, static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-      !::WinHttpReceiveResponse(r.request.get(), nullptr))
+      !::WinHttpReceiveResponse(r.request.get(), nullptr)) {
+    if (r.deadline && std::chrono::steady_clock::now() >= *r.deadline) TooLate(url);
     Fail(url);
+  }
   DWORD status = 0, size = sizeof status;
   if (!::WinHttpQueryHeaders(r.request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                              WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
@@ -104,9 +126,22 @@ std::int64_t ReadBody(OpenRequest& r, const std::string& url, Take take) {
   std::int64_t done = 0;
   std::vector<std::byte> buffer;
   for (;;) {
+    // A server that trickles a byte at a time never trips the receive
+    // time-out: the deadline bounds the whole answer, each wait included.
+    if (r.deadline) {
+      DWORD wait = static_cast<DWORD>(Within(0, r, url));
+      DWORD receive = 0, size = sizeof receive;
+      if (::WinHttpQueryOption(r.request.get(), WINHTTP_OPTION_RECEIVE_TIMEOUT, &receive, &size) && receive > 0 &&
+          receive < wait)
+        wait = receive;
+      ::WinHttpSetOption(r.request.get(), WINHTTP_OPTION_RECEIVE_TIMEOUT, &wait, sizeof wait);
+    }
     // Asking what is there first returns at once what has arrived.
     DWORD available = 0;
-    if (!::WinHttpQueryDataAvailable(r.request.get(), &available)) Fail(url);
+    if (!::WinHttpQueryDataAvailable(r.request.get(), &available)) {
+      if (r.deadline && std::chrono::steady_clock::now() >= *r.deadline) TooLate(url);
+      Fail(url);
+    }
     if (available == 0) break;
     buffer.resize(available);
     DWORD read = 0;
@@ -124,9 +159,15 @@ std::int64_t ReadBody(OpenRequest& r, const std::string& url, Take take) {
 HttpResponse Win32HttpClient::Get(const std::string& url, const HttpRequestOptions& options) {
   OpenRequest r;
   Open(r, url, options);
+  const std::int64_t max = options.max_body_bytes;
+  const auto too_long = [&] {
+    throw Error("Cannot download \"" + url + "\"", "The answer is longer than " + std::to_string(max) + " bytes.");
+  };
+  if (max >= 0 && r.length > max) too_long();
   HttpResponse response;
   response.status = r.status;
-  ReadBody(r, url, [&](std::span<const std::byte> piece, std::int64_t) {
+  ReadBody(r, url, [&](std::span<const std::byte> piece, std::int64_t done) {
+    if (max >= 0 && done > max) too_long();
     response.body.append(reinterpret_cast<const char*>(piece.data()), piece.size());
     return true;
   });

@@ -5,7 +5,10 @@ of every package. Tells the command where they are through the environment:
   VANDREL_TEST_HTTP       nginx's base address
   VANDREL_TEST_SITE       the folder nginx serves (to compare what was fetched)
   VANDREL_TEST_PROXY      the proxy's host:port; VANDREL_TEST_PROXY_LOG its log
-  VANDREL_TEST_STALL      the stalling server's base address
+  VANDREL_TEST_STALL      the stalling server's base address (under huge/ it
+                          promises a package of 2000000000 bytes)
+  VANDREL_TEST_TRICKLE    a server that answers every request with one byte
+                          every 3 s
   VANDREL_TEST_CA         a test CA made for this run (DER), when openssl is
                           there, and three https servers with a certificate
                           for 127.0.0.1 from it: VANDREL_TEST_TLS12 (TLS 1.2
@@ -28,7 +31,9 @@ nomanifest/ and nosig/ lack the manifest or its signature; altered/ serves
 packages with one byte changed, sizemismatch/ a manifest whose sizes are one
 byte off, mismatch/ a manifest of another version than its version file,
 forged/ a version file of 99 beside download/'s genuine manifest, gone/ a
-signed manifest of an installer it does not have. It stops them all
+signed manifest of an installer it does not have; big/ a version file of
+10 MB, linebreak/ one of two lines; zip-NAME/ the hostile archives of zips.py,
+each signed. It stops them all
 afterwards. Nothing listens beyond 127.0.0.1.
 
   run_with_servers.py [--installer EXE] [--release-zip ZIP] -- COMMAND [ARGS...]
@@ -155,8 +160,9 @@ class StallingServer:
                         break
                     body = files[name]
                     self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % len(body) + body)
+                length = b"2000000000" if target.startswith(b"/huge/") else b"100000"
                 if not target.startswith((b"/mute/", b"/silent-package/")):
-                    self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + b"s" * 1000)
+                    self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: " + length + b"\r\n\r\n" + b"s" * 1000)
                 self.request.settimeout(60)
                 try:
                     while self.request.recv(4096):
@@ -173,6 +179,43 @@ class StallingServer:
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
 
     def stop(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+class TrickleServer:
+    """Answers every request with a length of 64 and then one byte every 3 s:
+    never silent long enough for a receive time-out. Each answer stops after
+    20 bytes (a minute)."""
+
+    def __init__(self):
+        import socketserver
+        import threading
+        stop = self.stop_event = threading.Event()
+
+        class Handler(socketserver.BaseRequestHandler):
+            def handle(self):
+                if read_head(self.request) is None:
+                    return
+                try:
+                    self.request.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: 64\r\n\r\n")
+                    for _ in range(20):
+                        self.request.sendall(b"9")
+                        if stop.wait(3):
+                            return
+                except OSError:
+                    pass
+
+        class Server(socketserver.ThreadingMixIn, socketserver.TCPServer):
+            daemon_threads = True
+            allow_reuse_address = True
+
+        self.server = Server(("127.0.0.1", 0), Handler)
+        self.port = self.server.server_address[1]
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def stop(self):
+        self.stop_event.set()
         self.server.shutdown()
         self.server.server_close()
 
@@ -335,6 +378,20 @@ def prepare_site(root, work, installer=None, release_zip=None):
                        ("Vandrel.manifest.sig", openssl_sign(text, TEST_KEY))):
         with open(os.path.join(gone, name), "wb") as f:
             f.write(data)
+    # Bounds of the check: a huge version file, one of two lines.
+    os.makedirs(os.path.join(root, "big", "Vandrel"))
+    with open(os.path.join(root, "big", "Vandrel", "version.txt"), "wb") as f:
+        f.write(b"9" * (10 << 20))
+    copy_packages(folder, os.path.join(root, "linebreak", "Vandrel"))
+    publish(os.path.join(root, "linebreak", "Vandrel"), b"9.0.27.1\n9.0.28\n", manifest_version="9.0.27.1")
+    # Archives an extractor would read otherwise than the check, each signed.
+    import zips
+    for name, make in zips.HOSTILE.items():
+        hostile = os.path.join(root, "zip-" + name, "Vandrel")
+        os.makedirs(hostile)
+        with open(os.path.join(hostile, "Vandrel.zip"), "wb") as f:
+            f.write(make())
+        publish(hostile, b"9.0.27.1")
     # The genuine manifest, with packages that were changed after it was signed.
     copy_packages(folder, os.path.join(root, "altered", "Vandrel"), change_byte=True)
     for name in ("Vandrel.manifest", "Vandrel.manifest.sig"):
@@ -448,7 +505,7 @@ def main():
     work = tempfile.mkdtemp(prefix="vandrel-servers-")
     os.chmod(work, 0o755)  # nginx's workers may run as another user
     servers = []
-    proxy = stalling = None
+    proxy = stalling = trickle = None
     try:
         root = os.path.join(work, "site")
         os.makedirs(os.path.join(work, "tmp"))
@@ -476,7 +533,9 @@ def main():
         stall_manifest = b"version 9.0.27.1\nsha256 " + b"0" * 64 + b" 100000 Vandrel-setup.exe\n"
         stalling = StallingServer({"version.txt": b"9.0.27.1", "Vandrel.manifest": stall_manifest,
                                    "Vandrel.manifest.sig": openssl_sign(stall_manifest, TEST_KEY)})
+        trickle = TrickleServer()
         env = dict(os.environ, VANDREL_TEST_HTTP=f"http://127.0.0.1:{port}/", VANDREL_TEST_SITE=root,
+                   VANDREL_TEST_TRICKLE=f"http://127.0.0.1:{trickle.port}/",
                    VANDREL_TEST_PROXY=f"127.0.0.1:{proxy_port}", VANDREL_TEST_PROXY_LOG=proxy_log,
                    VANDREL_TEST_STALL=f"http://127.0.0.1:{stalling.port}/")
         if ca:
@@ -498,6 +557,8 @@ def main():
             proxy.stop()
         if stalling:
             stalling.stop()
+        if trickle:
+            trickle.stop()
         for s in servers:
             s.terminate()
             try:

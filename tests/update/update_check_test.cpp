@@ -102,6 +102,16 @@ TEST_F(MirrorTest, TheFirstMirrorThatAnswersGivesTheVersionAndThePackageOfTheMod
     EXPECT_EQ(http.asked[i].options.proxy.has_value(), i >= 3);
   }
   EXPECT_EQ(http.asked[5].options.proxy->port, 3128);
+  // Each file is read up to its bound, and the mirror has 20 s for all three.
+  EXPECT_EQ(http.asked[0].options.max_body_bytes, 1024);
+  EXPECT_EQ(http.asked[1].options.max_body_bytes, 4096);
+  EXPECT_EQ(http.asked[2].options.max_body_bytes, 128);
+  ASSERT_TRUE(http.asked[0].options.deadline);
+  EXPECT_EQ(http.asked[1].options.deadline, http.asked[0].options.deadline);
+  EXPECT_EQ(http.asked[2].options.deadline, http.asked[0].options.deadline);
+  EXPECT_LE(*http.asked[0].options.deadline, std::chrono::steady_clock::now() + std::chrono::seconds(20));
+  EXPECT_GT(*http.asked[0].options.deadline, std::chrono::steady_clock::now() + std::chrono::seconds(15));
+  EXPECT_NE(http.asked[3].options.deadline, http.asked[0].options.deadline) << "the next mirror has a deadline of its own";
   // The second key of the build is as good as the first.
   FakeHttp rotated;
   Serve(rotated, kFirst, {.key = TestKey(2)});
@@ -115,7 +125,9 @@ TEST_F(MirrorTest, AMirrorThatFailsOrSendsNothingIsSkipped) {
   } cases[] = {{"unreachable", std::nullopt},
                {"404", HttpResponse{404, "not here"}},
                {"another status", HttpResponse{204, "9.0.27.1"}},
-               {"blank body", HttpResponse{200, " \r\n\t"}}};
+               {"blank body", HttpResponse{200, " \r\n\t"}},
+               {"a version file over 1 KiB", HttpResponse{200, "9.0.27.1" + std::string(1020, ' ')}},
+               {"a version file of two lines", HttpResponse{200, "9.0.27.1\n9.0.28\n"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeHttp h;

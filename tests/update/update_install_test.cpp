@@ -416,5 +416,62 @@ TEST_F(PackageDownloadTest, AnOlderOrUnvouchedPackageIsNotEvenFetched) {
   }
 }
 
+TEST_F(PackageDownloadTest, ABodyThatNeverEndsStopsAtTheManifestsSize) {
+  Serve(std::string(1000, 'e'));
+  http.endless = true;
+  http.send_length = false;
+  http.piece_size = 1000;
+  const std::string error = Download(Vouched({.url = kUrl, .target = kTarget, .expected = DigestOf(std::string(5000, 'e'))}));
+  EXPECT_THAT(error, ::testing::HasSubstr("more than the manifest's 5000 bytes"));
+  EXPECT_EQ(http.delivered, 6000u) << "the piece that would pass the bound ends it";
+  EXPECT_FALSE(fs.FileExists(kTarget));
+  // A manifest may not describe more than 256 MiB: nothing is fetched.
+  http.asked.clear();
+  PackageRequest huge = Vouched();
+  huge.expected->size = (256u << 20) + 1;
+  EXPECT_THAT(Download(huge), ::testing::HasSubstr("more than 256 MiB"));
+  EXPECT_TRUE(http.asked.empty());
+}
+
+TEST_F(PackageDownloadTest, ATransferSlowerThanAKilobyteASecondOverAMinuteFails) {
+  // Each piece arrives `gap` after the last, on a clock of the test's own.
+  const auto run = [&](std::size_t piece, std::chrono::milliseconds gap, std::size_t pieces) {
+    Serve(std::string(piece * pieces, 's'));
+    http.piece_size = piece;
+    auto now = std::chrono::steady_clock::time_point{};
+    fs.files.clear();
+    watcher = RecordingWatcher();
+    PackageRequest request = Vouched();
+    request.now = [&now, gap] {
+      const auto t = now;
+      now += gap;
+      return t;
+    };
+    return Download(request);
+  };
+  // 500 bytes a second: fails once a minute has passed, not before.
+  const std::string slow = run(500, std::chrono::seconds(1), 200);
+  EXPECT_THAT(slow, ::testing::HasSubstr("slower than 1024 bytes a second"));
+  EXPECT_THAT(slow, ::testing::Not(::testing::StartsWith("not verified")));
+  EXPECT_GE(watcher.positions.size(), 58u);
+  EXPECT_LE(watcher.positions.size(), 62u);
+  EXPECT_FALSE(fs.FileExists(kTarget));
+  // 2 KiB a second for three minutes is slow but fine.
+  EXPECT_EQ(run(2048, std::chrono::seconds(1), 180), "");
+  EXPECT_TRUE(fs.FileExists(kTarget));
+  // A fast start does not carry a slow minute after it.
+  Serve(std::string(100000, 'f') + std::string(100 * 200, 's'));
+  http.piece_size = 100;
+  auto now = std::chrono::steady_clock::time_point{};
+  int calls = 0;
+  PackageRequest burst = Vouched();
+  burst.now = [&] {
+    // The first thousand pieces at once, then one piece a second.
+    if (++calls > 1002) now += std::chrono::seconds(1);
+    return now;
+  };
+  EXPECT_THAT(Download(burst), ::testing::HasSubstr("slower than"));
+}
+
 }  // namespace
 }  // namespace vandrel

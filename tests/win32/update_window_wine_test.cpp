@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -479,6 +480,92 @@ TEST_F(UpdateWindowWineTest, WhatTheMakerDidNotSignIsNeverOfferedSavedOrStarted)
   auto second = Check({base + "otherkey/", base + "download/"});
   EXPECT_EQ(second->check_result(), 1);
   EXPECT_EQ(second->download_url(), base + "download/Vandrel/Vandrel-setup.exe");
+}
+
+TEST_F(UpdateWindowWineTest, ArchivesAnExtractorWouldReadOtherwiseAreNeitherSavedNorRun) {
+  const struct {
+    const char* folder;
+    const char* why;
+  } cases[] = {
+      {"zip-zip64/", "Zip64"},
+      {"zip-stream/", "Vandrel.exe:hidden"},
+      {"zip-device/", "device name: NUL.txt"},
+      {"zip-localname/", "local header names another file"},
+      {"zip-huge/", "512 MiB"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.folder);
+    processes.own_log.clear();
+    auto form = Check({base + c.folder}, true);
+    ASSERT_TRUE(form->ButtonDownload.Enabled()) << "signed, so only the archive is in question";
+    Download(*form);
+    ExpectIdle(*form, "Файлы обновления не загружены!");
+    ASSERT_FALSE(form->update_log().empty());
+    EXPECT_THAT(form->update_log().back(), HasSubstr(c.why));
+    EXPECT_TRUE(testing::FolderEntries(program).empty()) << "nothing left beside the program";
+    EXPECT_TRUE(testing::FolderEntries(temp).empty()) << "no script";
+    EXPECT_TRUE(processes.own_log.empty());
+    EXPECT_TRUE(ended.empty()) << "the program still runs";
+  }
+}
+
+TEST_F(UpdateWindowWineTest, AVersionFileOfTenMegabytesOrTwoLinesFailsTheCheck) {
+  for (const char* folder : {"big/", "linebreak/"}) {
+    SCOPED_TRACE(folder);
+    const auto start = std::chrono::steady_clock::now();
+    auto form = Check({base + folder});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(form->LabelUpDate.Text(), "Не удалось проверить обновления");
+    EXPECT_EQ(form->LabelServerVersion.Text(), "Ошибка соединения");
+    EXPECT_FALSE(form->ButtonDownload.Enabled());
+    ASSERT_FALSE(form->update_log().empty());
+    EXPECT_THAT(form->update_log().back(),
+                HasSubstr(std::string(folder) == "big/" ? "longer than 1024 bytes" : "no plain version"));
+  }
+}
+
+TEST_F(UpdateWindowWineTest, APackageOfAnotherLengthIsRefusedBeforeItsBody) {
+  // The server promises 2,000,000,000 bytes where the manifest says 100,000.
+  auto form = Check({EnvText("VANDREL_TEST_STALL") + "huge/"});
+  ASSERT_TRUE(form->ButtonDownload.Enabled());
+  const auto start = std::chrono::steady_clock::now();
+  Download(*form);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500)) << "not the stall limit";
+  ExpectIdle(*form, "Подпись обновления не подтверждена");
+  ASSERT_FALSE(form->update_log().empty());
+  EXPECT_THAT(form->update_log().back(), HasSubstr("the server sends 2000000000 bytes, the manifest says 100000"));
+  EXPECT_TRUE(testing::FolderEntries(temp).empty());
+}
+
+TEST_F(UpdateWindowWineTest, AServerThatTricklesCannotHoldTheCheckAndAShowingChecksAgain) {
+  // One byte every 3 s never trips the 5-s receive time-out; the mirror's
+  // deadline (6 s here, 20 s in the program) ends it, and the next mirror answers.
+  TForm10::Environment environment = Environment({EnvText("VANDREL_TEST_TRICKLE"), base + "download/"}, false);
+  environment.mirror_deadline_ms = 6000;
+  auto form = Window(std::move(environment));
+  form->FormShow();
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ASSERT_TRUE(form->checking());
+  // Shown again while the first check hangs: a check of its own starts at once.
+  form->FormClose();
+  const auto second = std::chrono::steady_clock::now();
+  form->FormShow();
+  EXPECT_TRUE(form->checking());
+  EXPECT_EQ(form->LabelUpDate.Text(), "Проверка обновления...");
+  form->WaitForCheck();
+  ui::ProcessMessages();
+  const auto took = std::chrono::steady_clock::now() - second;
+  EXPECT_GE(took, std::chrono::milliseconds(5500));
+  EXPECT_LT(took, std::chrono::milliseconds(9500)) << "the deadline, and at most one 3-s wait past it";
+  EXPECT_EQ(form->check_result(), 1);
+  EXPECT_TRUE(form->ButtonDownload.Enabled());
+  // The first check ends too, and changes nothing: one failure in the log.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ui::ProcessMessages();
+  const auto& log = form->update_log();
+  EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.find("too long") != l.npos; }), 1)
+      << ::testing::PrintToString(log);
+  EXPECT_EQ(form->check_result(), 1);
 }
 
 TEST_F(UpdateWindowWineTest, AManifestSignedWithTheBuildsSecondKeyIsAccepted) {
