@@ -21,9 +21,10 @@ class Processes {
   // Ends a process with exit code 0; the result of the termination. Throws
   // Error with the system's reason when the process cannot be opened.
   virtual bool Terminate(std::uint32_t id) = 0;
-  // Starts a program hidden through the shell ("open"), without waiting for
-  // it or looking at the result.
-  virtual void RunHidden(const std::string& file, const std::string& parameters) = 0;
+  // Starts a program hidden through the shell ("open"), in `folder` (empty:
+  // the program's own working folder), without waiting for it or looking at
+  // the result.
+  virtual void RunHidden(const std::string& file, const std::string& parameters, const std::string& folder = {}) = 0;
   // Starts a program shown normally through the shell ("open"), without
   // waiting for it or looking at the result.
   virtual void Open(const std::string& file, const std::string& parameters) = 0;

@@ -13,6 +13,7 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/win32_crypto.h"
 #include "update/unit_update_win32.h"
+#include "update/update_script_win32.h"
 #include "update/update_check.h"
 
 namespace vandrel {
@@ -191,7 +192,7 @@ void TForm10::SimplePortableUpdate(const std::string& zip_in_app_dir, const std:
     return;
   }
   if (fs_.FileExists(path)) {
-    processes_->RunHidden(path, "");
+    StartUpdateScript(*processes_, path, script, FolderPart(current_exe_path));
     exit_now_();
     return;
   }

@@ -60,12 +60,25 @@ std::string UpdateScriptName(int hour, int minute, int second) {
 }
 
 UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe, std::string_view zip) {
-  const std::string f = Doubled(folder, '%'), e = Doubled(exe, '%'), z = Doubled(zip, '%');
   UpdateScript s;
-  s.utf8 = !IsAscii(folder) || !IsAscii(exe) || !IsAscii(zip);
+  // How the script names each: itself, or the variable that holds it.
+  const auto name = [&s](std::string_view value, const char* variable) {
+    if (IsAscii(value)) return Doubled(value, '%');
+    s.environment.emplace_back(variable, std::string(value));
+    std::string reference(1, '%');
+    reference.append(variable).push_back('%');
+    return reference;
+  };
+  const std::string e = name(exe, kScriptExeVariable);
+  // The script starts in the program folder; it says so itself when it can.
+  const std::string change_folder = IsAscii(folder) ? "cd /d \"" + Doubled(folder, '%') + "\""
+                                                    : "rem The program folder is where this script was started.";
+  // The archive's name stands in PowerShell's line as it is; it is the
+  // package's, which is ASCII.
+  const std::string z = Doubled(zip, '%');
   s.lines = {
       "@echo off",
-      "cd /d \"" + f + "\"",
+      change_folder,
       "",
       "echo Killing app...",
       "taskkill /F /IM \"" + e + "\" >nul 2>&1",
@@ -88,9 +101,6 @@ UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe,
       "timeout /t 2 >nul",
       "del \"%~f0\"",
   };
-  // The console reads a script in its own code page; names beyond ASCII
-  // reach it only when it is told the script is UTF-8.
-  if (s.utf8) s.lines.insert(s.lines.begin() + 1, "chcp 65001 >nul");
   return s;
 }
 

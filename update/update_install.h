@@ -39,15 +39,19 @@ std::string UpdateScriptName(int hour, int minute, int second);
 // The portable update script: it ends the program, unpacks the archive over
 // the program folder, deletes the archive and starts the program again.
 // `folder` ends with a backslash; `exe` and `zip` are file names in it.
-// Names reach the script intact: "%" is doubled, and a name with characters
-// outside ASCII makes a UTF-8 script that switches the console to UTF-8.
+// Names reach the script intact: "%" is doubled. cmd reads a script in the
+// console's code page, which cannot hold every name (and Wine's cmd ignores
+// chcp), so a name beyond ASCII is not written into the script: the script
+// is started in the program folder, and reads a program name beyond ASCII
+// from an environment variable set for it.
 struct UpdateScript {
   std::vector<std::string> lines;
-  bool utf8 = false;
-  // The file's bytes: CRLF after each line; plain bytes (the ANSI code page
-  // for ASCII text) or UTF-8 without a mark.
+  // Variables to set for the script (name, value in UTF-8); empty for ASCII names.
+  std::vector<std::pair<std::string, std::string>> environment;
+  // The file's bytes: CRLF after each line.
   Bytes Content() const;
 };
+inline constexpr char kScriptExeVariable[] = "VANDREL_UPDATE_EXE";
 UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe, std::string_view zip);
 
 inline constexpr std::size_t kMaxZipEntryName = 260;

@@ -26,8 +26,9 @@ bool Win32Processes::Terminate(std::uint32_t id) {
   return ::TerminateProcess(process.get(), 0) != FALSE;
 }
 
-void Win32Processes::RunHidden(const std::string& file, const std::string& parameters) {
-  ::ShellExecuteW(nullptr, L"open", Widen(file).c_str(), Widen(parameters).c_str(), nullptr, SW_HIDE);
+void Win32Processes::RunHidden(const std::string& file, const std::string& parameters, const std::string& folder) {
+  ::ShellExecuteW(nullptr, L"open", Widen(file).c_str(), Widen(parameters).c_str(),
+                  folder.empty() ? nullptr : Widen(folder).c_str(), SW_HIDE);
 }
 
 void Win32Processes::Open(const std::string& file, const std::string& parameters) {

@@ -9,7 +9,7 @@ class Win32Processes final : public Processes {
  public:
   std::vector<ProcessEntry> List() override;
   bool Terminate(std::uint32_t id) override;
-  void RunHidden(const std::string& file, const std::string& parameters) override;
+  void RunHidden(const std::string& file, const std::string& parameters, const std::string& folder = {}) override;
   void Open(const std::string& file, const std::string& parameters) override;
   bool StartExplorer() override;
 };

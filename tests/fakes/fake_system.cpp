@@ -68,7 +68,8 @@ bool FakeProcesses::Terminate(std::uint32_t id) {
   return true;
 }
 
-void FakeProcesses::RunHidden(const std::string& file, const std::string& parameters) {
+void FakeProcesses::RunHidden(const std::string& file, const std::string& parameters, const std::string& folder) {
+  last_run_folder = folder;
   if (!fail_parameters.empty() && parameters == fail_parameters)
     throw Error("Cannot run \"" + file + "\"", "The system cannot find the file specified.");
   log->push_back("run " + file + " " + parameters);

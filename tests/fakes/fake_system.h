@@ -46,7 +46,8 @@ class FakeProcesses final : public Processes {
 
   std::vector<ProcessEntry> List() override;
   bool Terminate(std::uint32_t id) override;
-  void RunHidden(const std::string& file, const std::string& parameters) override;
+  void RunHidden(const std::string& file, const std::string& parameters, const std::string& folder = {}) override;
+  std::string last_run_folder;  // the working folder RunHidden was last given
   void Open(const std::string& file, const std::string& parameters) override;  // logs "open FILE PARAMETERS"
   bool StartExplorer() override;
 };

@@ -50,7 +50,6 @@ TEST(UpdateInstallTest, ProgressStepsRoundHalvesToEven) {
 
 TEST(UpdateInstallTest, ThePortableScriptHasItsNineteenLines) {
   const UpdateScript s = PortableUpdateScript("C:\\Tools\\Vandrel\\", "Vandrel.exe", "Vandrel.zip");
-  EXPECT_FALSE(s.utf8);
   ASSERT_EQ(s.lines.size(), 19u);
   EXPECT_EQ(s.lines[0], "@echo off");
   EXPECT_EQ(s.lines[1], "cd /d \"C:\\Tools\\Vandrel\\\"");
@@ -79,18 +78,22 @@ TEST(UpdateInstallTest, ThePortableScriptHasItsNineteenLines) {
 TEST(UpdateInstallTest, AnyProgramFolderReachesTheScriptIntact) {
   // Characters cmd treats specially stay inside quotes; "%" is doubled.
   const UpdateScript s = PortableUpdateScript("D:\\50% off & (more)^!\\", "Van%drel.exe", "It's.zip");
-  EXPECT_FALSE(s.utf8);
   EXPECT_EQ(s.lines[1], "cd /d \"D:\\50%% off & (more)^!\\\"");
   EXPECT_EQ(s.lines[4], "taskkill /F /IM \"Van%%drel.exe\" >nul 2>&1");
   EXPECT_THAT(s.lines[8], ::testing::HasSubstr("OpenRead('It''s.zip')"));
   EXPECT_EQ(s.lines[14], "start \"\" \"Van%%drel.exe\"");
-  // Beyond ASCII: UTF-8, and the console told so right after "@echo off".
-  const UpdateScript u = PortableUpdateScript("C:\\Программы\\日本\\", "Vandrel.exe", "Vandrel.zip");
-  EXPECT_TRUE(u.utf8);
-  ASSERT_EQ(u.lines.size(), 20u);
-  EXPECT_EQ(u.lines[0], "@echo off");
-  EXPECT_EQ(u.lines[1], "chcp 65001 >nul");
-  EXPECT_EQ(u.lines[2], "cd /d \"C:\\Программы\\日本\\\"");
+  EXPECT_TRUE(s.environment.empty());
+  // Beyond ASCII: the names come from variables set for the script, and the
+  // script itself is ASCII.
+  const UpdateScript u = PortableUpdateScript("C:\\Программы\\日本\\", "Вандрел.exe", "Vandrel.zip");
+  ASSERT_EQ(u.lines.size(), 19u);
+  EXPECT_EQ(u.lines[1], "rem The program folder is where this script was started.");
+  EXPECT_EQ(u.lines[4], "taskkill /F /IM \"%VANDREL_UPDATE_EXE%\" >nul 2>&1");
+  EXPECT_EQ(u.lines[11], "del \"Vandrel.zip\"");
+  EXPECT_EQ(u.lines[14], "start \"\" \"%VANDREL_UPDATE_EXE%\"");
+  EXPECT_THAT(u.environment, ElementsAre(std::pair<std::string, std::string>("VANDREL_UPDATE_EXE", "Вандрел.exe")));
+  const Bytes content = u.Content();
+  EXPECT_TRUE(std::all_of(content.begin(), content.end(), [](std::byte b) { return std::to_integer<int>(b) < 0x80; }));
 }
 
 using testing::BuildZip;
