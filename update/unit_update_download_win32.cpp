@@ -181,7 +181,8 @@ void TForm10::CancelDownload() {
 
 void TForm10::SimplePortableUpdate(const std::string& zip_in_app_dir, const std::string& current_exe_path) {
   const UpdateScript script =
-      PortableUpdateScript(FolderPart(current_exe_path), NamePart(current_exe_path), NamePart(zip_in_app_dir));
+      PortableUpdateScript(FolderPart(current_exe_path), NamePart(current_exe_path), NamePart(zip_in_app_dir),
+                           ::GetCurrentProcessId());
   SYSTEMTIME now{};
   ::GetLocalTime(&now);
   const std::string path = GetTempDirectory() + UpdateScriptName(now.wHour, now.wMinute, now.wSecond);

@@ -59,7 +59,8 @@ std::string UpdateScriptName(int hour, int minute, int second) {
   return name;
 }
 
-UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe, std::string_view zip) {
+UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe, std::string_view zip,
+                                  std::uint32_t process_id) {
   UpdateScript s;
   // How the script names each: itself, or the variable that holds it.
   const auto name = [&s](std::string_view value, const char* variable) {
@@ -81,7 +82,7 @@ UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe,
       change_folder,
       "",
       "echo Killing app...",
-      "taskkill /F /IM \"" + e + "\" >nul 2>&1",
+      "taskkill /F /PID " + std::to_string(process_id) + " >nul 2>&1",
       "timeout /t 2 >nul",
       "",
       "echo Extracting...",

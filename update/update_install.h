@@ -52,7 +52,10 @@ struct UpdateScript {
   Bytes Content() const;
 };
 inline constexpr char kScriptExeVariable[] = "VANDREL_UPDATE_EXE";
-UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe, std::string_view zip);
+// `process_id` is the running program's: the script ends that process alone,
+// not every copy of the program in every session.
+UpdateScript PortableUpdateScript(std::string_view folder, std::string_view exe, std::string_view zip,
+                                  std::uint32_t process_id);
 
 inline constexpr std::size_t kMaxZipEntryName = 260;
 inline constexpr std::uint64_t kMaxUnpackedBytes = 512ull << 20;

@@ -49,11 +49,11 @@ TEST(UpdateInstallTest, ProgressStepsRoundHalvesToEven) {
 }
 
 TEST(UpdateInstallTest, ThePortableScriptHasItsNineteenLines) {
-  const UpdateScript s = PortableUpdateScript("C:\\Tools\\Vandrel\\", "Vandrel.exe", "Vandrel.zip");
+  const UpdateScript s = PortableUpdateScript("C:\\Tools\\Vandrel\\", "Vandrel.exe", "Vandrel.zip", 4242);
   ASSERT_EQ(s.lines.size(), 19u);
   EXPECT_EQ(s.lines[0], "@echo off");
   EXPECT_EQ(s.lines[1], "cd /d \"C:\\Tools\\Vandrel\\\"");
-  EXPECT_EQ(s.lines[4], "taskkill /F /IM \"Vandrel.exe\" >nul 2>&1");
+  EXPECT_EQ(s.lines[4], "taskkill /F /PID 4242 >nul 2>&1");  // this process, not every copy of the program
   EXPECT_EQ(s.lines[8],
             "powershell -Command \"Add-Type -AssemblyName System.IO.Compression.FileSystem; $zip = "
             "[System.IO.Compression.ZipFile]::OpenRead('Vandrel.zip'); foreach ($entry in $zip.Entries) { $target = "
@@ -77,18 +77,16 @@ TEST(UpdateInstallTest, ThePortableScriptHasItsNineteenLines) {
 
 TEST(UpdateInstallTest, AnyProgramFolderReachesTheScriptIntact) {
   // Characters cmd treats specially stay inside quotes; "%" is doubled.
-  const UpdateScript s = PortableUpdateScript("D:\\50% off & (more)^!\\", "Van%drel.exe", "It's.zip");
+  const UpdateScript s = PortableUpdateScript("D:\\50% off & (more)^!\\", "Van%drel.exe", "It's.zip", 7);
   EXPECT_EQ(s.lines[1], "cd /d \"D:\\50%% off & (more)^!\\\"");
-  EXPECT_EQ(s.lines[4], "taskkill /F /IM \"Van%%drel.exe\" >nul 2>&1");
   EXPECT_THAT(s.lines[8], ::testing::HasSubstr("OpenRead('It''s.zip')"));
   EXPECT_EQ(s.lines[14], "start \"\" \"Van%%drel.exe\"");
   EXPECT_TRUE(s.environment.empty());
   // Beyond ASCII: the names come from variables set for the script, and the
   // script itself is ASCII.
-  const UpdateScript u = PortableUpdateScript("C:\\Программы\\日本\\", "Вандрел.exe", "Vandrel.zip");
+  const UpdateScript u = PortableUpdateScript("C:\\Программы\\日本\\", "Вандрел.exe", "Vandrel.zip", 7);
   ASSERT_EQ(u.lines.size(), 19u);
   EXPECT_EQ(u.lines[1], "rem The program folder is where this script was started.");
-  EXPECT_EQ(u.lines[4], "taskkill /F /IM \"%VANDREL_UPDATE_EXE%\" >nul 2>&1");
   EXPECT_EQ(u.lines[11], "del \"Vandrel.zip\"");
   EXPECT_EQ(u.lines[14], "start \"\" \"%VANDREL_UPDATE_EXE%\"");
   EXPECT_THAT(u.environment, ElementsAre(std::pair<std::string, std::string>("VANDREL_UPDATE_EXE", "Вандрел.exe")));

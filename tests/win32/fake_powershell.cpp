@@ -4,7 +4,8 @@
 // in "OpenRead('...')" into the current folder, every entry relative to it,
 // folders first made, files overwritten. It reads stored entries only (the
 // test's archives hold nothing else) and knows nothing of PowerShell itself.
-// Copied as timeout.exe, which Wine 8 lacks, it waits the seconds of "/t N".
+// Copied as timeout.exe, which Wine 8 lacks, it waits the seconds of "/t N";
+// given "--wait" it stands for a running program and waits a minute.
 #include <windows.h>
 
 #include <algorithm>
@@ -93,6 +94,10 @@ int wmain() {
   std::wstring folder(self, n);
   const std::wstring name = folder.substr(folder.find_last_of(L'\\') + 1);
   folder.erase(folder.find_last_of(L'\\') + 1);
+  if (line.find(L" --wait") != std::wstring::npos) {
+    ::Sleep(60'000);
+    return 0;
+  }
   if (_wcsnicmp(name.c_str(), L"timeout", 7) == 0) {
     const std::size_t t = line.find(L"/t ");
     const int seconds = t == std::wstring::npos ? 0 : _wtoi(line.c_str() + t + 3);

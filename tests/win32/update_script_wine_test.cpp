@@ -31,8 +31,6 @@ std::string Beside(const std::string& name) {
   return path.substr(0, path.find_last_of('\\') + 1) + name;
 }
 
-std::span<const std::byte> AsBytes(const std::string& text) { return std::as_bytes(std::span(text.data(), text.size())); }
-
 // The PATH of this process with a folder in front, for the programs it
 // starts; put back afterwards.
 class PathInFront {
@@ -47,6 +45,32 @@ class PathInFront {
 
  private:
   std::wstring old_;
+};
+
+// A stand-in for a running copy of the program at `exe`: it waits a minute
+// unless it is ended; ended at the latest when this goes.
+class RunningProgram {
+ public:
+  explicit RunningProgram(const std::string& exe) {
+    std::wstring line = L"\"" + Widen(exe) + L"\" --wait";
+    STARTUPINFOW startup{sizeof startup};
+    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                         &process_)) {
+      ::CloseHandle(process_.hThread);
+    }
+  }
+  ~RunningProgram() {
+    if (!process_.hProcess) return;
+    ::TerminateProcess(process_.hProcess, 1);
+    ::CloseHandle(process_.hProcess);
+  }
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+  DWORD id() const { return process_.dwProcessId; }
+  bool Running() const { return process_.hProcess && ::WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+ private:
+  PROCESS_INFORMATION process_{};
 };
 
 // Waits up to 30 s for `done`.
@@ -81,9 +105,16 @@ TEST(UpdateScriptWineTest, TheScriptPutsTheNewProgramInPlaceAndStartsIt) {
     for (const char* tool : {"powershell.exe", "timeout.exe"})
       ASSERT_TRUE(::CopyFileW(Widen(Beside("fake_powershell.exe")).c_str(), Widen(bin + "\\" + tool).c_str(), FALSE));
 
-    // The running program, and the package beside it: the stand-in
-    // installer as the new program, which records that it was started.
-    fs.WriteFileAtomically(program + "\\Vandrel.exe", AsBytes("the old program"));
+    // The running program, another copy of it elsewhere, and the package
+    // beside the first: the stand-in installer as the new program, which
+    // records that it was started.
+    const std::string other = work.path() + "\\Another copy";
+    ASSERT_TRUE(::CreateDirectoryW(Widen(other).c_str(), nullptr));
+    for (const std::string& folder : {program, other})
+      ASSERT_TRUE(::CopyFileW(Widen(Beside("fake_powershell.exe")).c_str(), Widen(folder + "\\Vandrel.exe").c_str(),
+                              FALSE));
+    RunningProgram running(program + "\\Vandrel.exe"), another(other + "\\Vandrel.exe");
+    ASSERT_TRUE(running.Running() && another.Running());
     const std::optional<std::string> new_program = ReadWholeFile(Beside("record_command_line.exe"));
     ASSERT_TRUE(new_program);
     const Bytes zip = testing::BuildZip(testing::ZipSpec{
@@ -92,7 +123,7 @@ TEST(UpdateScriptWineTest, TheScriptPutsTheNewProgramInPlaceAndStartsIt) {
                     {.name = "Language/Русский.ini", .data = "[Vandrel]\r\n", .flags = 0x0800}}});
     fs.WriteFileAtomically(program + "\\Vandrel.zip", zip);
 
-    const UpdateScript script = PortableUpdateScript(program + "\\", "Vandrel.exe", "Vandrel.zip");
+    const UpdateScript script = PortableUpdateScript(program + "\\", "Vandrel.exe", "Vandrel.zip", running.id());
     EXPECT_EQ(script.lines[1].starts_with("cd /d "), c.started_elsewhere) << script.lines[1];
     const std::string bat = work.path() + "\\" + UpdateScriptName(12, 34, 56);
     fs.WriteFileAtomically(bat, script.Content());
@@ -123,6 +154,9 @@ TEST(UpdateScriptWineTest, TheScriptPutsTheNewProgramInPlaceAndStartsIt) {
     EXPECT_THAT(*ReadWholeFile(program + "\\Vandrel.exe.args"), HasSubstr("Vandrel.exe"));
     EXPECT_FALSE(ReadWholeFile(program + "\\Vandrel.zip")) << "the archive is deleted";
     EXPECT_FALSE(ReadWholeFile(work.path() + "\\Vandrel.zip")) << "nothing happened outside the folder";
+    // Only the program that asked for the update was ended.
+    EXPECT_FALSE(running.Running());
+    EXPECT_TRUE(another.Running()) << "another copy of the program was ended";
   }
 }
 

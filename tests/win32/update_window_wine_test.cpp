@@ -255,7 +255,8 @@ TEST_F(UpdateWindowWineTest, APortableQuickUpdateRunsItsScriptHiddenAndEnds) {
   const std::string& run = processes.own_log[0];
   ASSERT_THAT(run, ::testing::StartsWith("run " + temp + "\\update_"));
   const std::string script = run.substr(4, run.size() - 5);  // the trailing blank: no parameters
-  const Bytes expected = PortableUpdateScript(program + "\\", "Vandrel.exe", "Vandrel.zip").Content();
+  const Bytes expected =
+      PortableUpdateScript(program + "\\", "Vandrel.exe", "Vandrel.zip", ::GetCurrentProcessId()).Content();
   EXPECT_EQ(ReadWholeFile(script), std::string(reinterpret_cast<const char*>(expected.data()), expected.size()));
   EXPECT_EQ(processes.last_run_folder, program + "\\") << "the script starts in the program folder";
   EXPECT_THAT(ended, ElementsAre("at once"));
