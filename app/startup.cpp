@@ -25,6 +25,10 @@ std::optional<std::string> FolderArgument(const std::vector<std::string>& args) 
     // A lone quote is both the first and the last character: it leaves nothing.
     path = path.size() >= 2 ? path.substr(1, path.size() - 2) : std::string();
   }
+  // Explorer's "%1" in quotes turns a drive root D:\ into "D:\", whose
+  // backslash escapes the closing quote under the usual argument rules: D:"
+  // arrives. A quote that ends the only one is that backslash.
+  if (path.size() >= 2 && path.back() == '"' && path.find('"') == path.size() - 1) path.back() = '\\';
   return path;
 }
 

@@ -21,8 +21,9 @@ std::string GetBitness();
 std::string ComposeTitle(std::string_view caption, std::string_view version, bool portable);
 
 // The folder named on the command line (`args` without the program's own
-// name): the first argument with one pair of enclosing double quotes removed;
-// nullopt when there is no argument.
+// name): the first argument with one pair of enclosing double quotes removed,
+// and a lone closing quote read as the backslash it stood for ("D:\"
+// arrives as D:"); nullopt when there is no argument.
 std::optional<std::string> FolderArgument(const std::vector<std::string>& args);
 
 // For a command-line folder: the folder whose sub-folders are listed (one

@@ -124,6 +124,18 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
       RestGeneralMenuButton();
       break;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows ends the session without closing the window: the settings
+      // are written as when it closes. No box may hold the logoff up.
+      if (wp) {
+        try {
+          SaveNastr();
+        } catch (...) {
+        }
+      }
+      return 0;
     case WM_DEVICECHANGE: {
       const LRESULT r = ui::Form::HandleMessage(msg, wp, lp);
       if ((wp == DBT_DEVICEARRIVAL && desktop_.AnyDrive()) || wp == DBT_DEVICEREMOVECOMPLETE) getDrive();

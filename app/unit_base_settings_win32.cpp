@@ -40,15 +40,22 @@ void TForm1::LoadNastr() {
 
 void TForm1::SaveNastr() {
   IniStore ini = IniStore::Open(fs_, ansi_, PortablePath());
+  // A context-menu entry that cannot be changed is reported once the
+  // settings are written: it does not cost the user the rest.
+  std::optional<Error> menu_failure;
   if (EmbedFolderMenu.checked != prev_embed_menu_state_) {
-    if (EmbedFolderMenu.checked) {
-      RegisterContextMenu();
-    } else {
-      UnregisterContextMenu();
+    try {
+      if (EmbedFolderMenu.checked) {
+        RegisterContextMenu();
+      } else {
+        UnregisterContextMenu();
+      }
+      prev_embed_menu_state_ = EmbedFolderMenu.checked;
+    } catch (const Error& e) {
+      menu_failure = e;
     }
     shell_.NotifyAssociationsChanged();
     ui::ProcessMessages();
-    prev_embed_menu_state_ = EmbedFolderMenu.checked;
   }
   MainWindowState state;
   state.themes = {ThemeAuto.checked, ThemeLight.checked, ThemeDark.checked};
@@ -61,6 +68,7 @@ void TForm1::SaveNastr() {
   state.width = size.width;
   WriteMainSettings(ini, state);
   ini.Save(fs_);
+  if (menu_failure) throw *menu_failure;
 }
 
 void TForm1::CheckAndSetRegistryForFileTypes() {

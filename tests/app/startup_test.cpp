@@ -33,8 +33,12 @@ TEST(Startup, TheFirstArgumentLosesOnePairOfQuotes) {
       {{"\""}, ""},
       {{"\"D:\\half"}, "\"D:\\half"},
       {{""}, ""},
+      // Explorer's "%1" of a drive root: its backslash escaped the closing quote.
+      {{"D:\""}, "D:\\"},
+      {{"C:\\Folder\""}, "C:\\Folder\\"},
+      {{"\"D:\""}, "D:"},  // quotes of its own: one pair removed, nothing more
   };
-  for (const auto& c : cases) EXPECT_EQ(FolderArgument(c.args), c.folder);
+  for (const auto& c : cases) EXPECT_EQ(FolderArgument(c.args), c.folder) << (c.args.empty() ? "" : c.args[0]);
 }
 
 TEST(Startup, CommandLineFolderGivesTheListedParentAndTheItem) {

@@ -239,5 +239,36 @@ TEST_F(SettingsGuiTest, ARegistrationThatFailsIsReportedAndTheMarkShowsWhatTheRe
   EXPECT_EQ(prompts.shown.size(), 2u);
 }
 
+TEST_F(SettingsGuiTest, WindowsEndingTheSessionWritesTheSettingsAsAClose) {
+  auto form = Start();
+  form->Show();
+  form->CheckBoxCopyIcon.SetChecked(true);
+  EXPECT_EQ(::SendMessageW(form->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE) << "the logoff may go on";
+  ::SendMessageW(form->hwnd(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(ReadText(option), "<missing>") << "a logoff that was called off writes nothing";
+  ::SendMessageW(form->hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+  ::SendMessageW(form->hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_THAT(ReadText(option), HasSubstr("CheckBoxCopyIcon=1\r\n"));
+  EXPECT_THAT(ReadText(option), HasSubstr("Width="));
+}
+
+TEST_F(SettingsGuiTest, AContextMenuEntryThatCannotBeChangedAtTheCloseCostsNoSetting) {
+  std::vector<std::string> reports;
+  ui::SetErrorReporter([&](HWND, const std::string& text) { reports.push_back(text); });
+  auto form = Start();
+  testing::FakeRegistry registry;
+  registry.refuse_create.insert("Software\\Classes\\Directory\\shell\\Vandrel");
+  form->set_registry(&registry);
+  form->EmbedFolderMenu.SetChecked(true);  // to be registered at the close
+  form->CheckBoxCopyIcon.SetChecked(true);
+  form->Show();
+  Close(*form);
+  ui::SetErrorReporter({});
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_THAT(reports[0], HasSubstr("Cannot create the registry key"));
+  EXPECT_THAT(ReadText(option), HasSubstr("CheckBoxCopyIcon=1\r\n"));
+  EXPECT_FALSE(::IsWindow(form->hwnd()));
+}
+
 }  // namespace
 }  // namespace vandrel
