@@ -7,6 +7,8 @@ namespace vandrel {
 bool TForm1::KillTask(const std::string& exe_file_name) { return vandrel::KillTask(*processes_, exe_file_name); }
 
 void TForm1::RestartExplorerMenu1Click() {
+  // Not while a clearing runs: it stops and starts Explorer itself.
+  if (cache_task_.Running()) return;
   // Whatever fails here ends the command without a message.
   try {
     RestGeneralMenuButton();
@@ -28,6 +30,7 @@ void TForm1::ClearIconCacheInThread() {
   ProgressBar1.SetVisible(true);
   SetStatus("");
   DeleteIconCache.SetEnabled(false);
+  RestartExplorerMenu.SetEnabled(false);  // Explorer is the clearing's until it ends
   cache_task_.Start([this] {
     // Each step for the window runs on its thread; after the window began to
     // close, those steps do nothing while the clearing itself runs on.
@@ -52,7 +55,10 @@ void TForm1::ClearIconCacheInThread() {
     } catch (...) {
       // A step for the window failed while showing an error; the clearing is over.
     }
-    on_ui([this] { DeleteIconCache.SetEnabled(true); });
+    on_ui([this] {
+      DeleteIconCache.SetEnabled(true);
+      RestartExplorerMenu.SetEnabled(true);
+    });
   });
 }
 

@@ -10,7 +10,9 @@ namespace vandrel {
 struct ProcessEntry {
   std::uint32_t id = 0;
   std::string exe_name;  // as the process snapshot gives it, usually the bare file name
+  std::uint32_t session = 0;  // the logon session it runs in; kUnknownSession when it cannot be told
 };
+inline constexpr std::uint32_t kUnknownSession = 0xFFFFFFFF;
 
 class Processes {
  public:
@@ -18,6 +20,11 @@ class Processes {
   // Every running process. Throws Error with the system's reason when the
   // snapshot cannot be taken.
   virtual std::vector<ProcessEntry> List() = 0;
+  // The logon session this program runs in.
+  virtual std::uint32_t OwnSession() = 0;
+  // The system folder (C:\Windows\System32 or its view for this program),
+  // where the system's own programs are started from.
+  virtual std::string SystemFolder() = 0;
   // Ends a process with exit code 0; the result of the termination. Throws
   // Error with the system's reason when the process cannot be opened.
   virtual bool Terminate(std::uint32_t id) = 0;

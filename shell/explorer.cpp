@@ -1,6 +1,9 @@
 #include "shell/explorer.h"
 
 #include <exception>
+#include <string>
+
+#include "platform/error.h"
 
 namespace vandrel {
 namespace {
@@ -21,19 +24,23 @@ bool Matches(const std::string& exe_name, const std::string& wanted_upper) {
 
 }  // namespace
 
-bool KillTask(Processes& processes, std::string_view exe_file_name) {
+std::vector<std::uint32_t> OwnProcesses(Processes& processes, std::string_view exe_file_name) {
   const std::string wanted = UpperAscii(exe_file_name);
-  bool result = false;
+  const std::uint32_t session = processes.OwnSession();
+  std::vector<std::uint32_t> ids;
   for (const ProcessEntry& p : processes.List())
-    if (Matches(p.exe_name, wanted)) result = processes.Terminate(p.id);
+    if (p.session == session && session != kUnknownSession && Matches(p.exe_name, wanted)) ids.push_back(p.id);
+  return ids;
+}
+
+bool KillTask(Processes& processes, std::string_view exe_file_name) {
+  bool result = false;
+  for (std::uint32_t id : OwnProcesses(processes, exe_file_name)) result = processes.Terminate(id);
   return result;
 }
 
 bool IsRunning(Processes& processes, std::string_view exe_file_name) {
-  const std::string wanted = UpperAscii(exe_file_name);
-  for (const ProcessEntry& p : processes.List())
-    if (Matches(p.exe_name, wanted)) return true;
-  return false;
+  return !OwnProcesses(processes, exe_file_name).empty();
 }
 
 void RestartExplorer(Shell& shell, Processes& processes) {
@@ -49,13 +56,20 @@ void ClearIconCacheSequence(Processes& processes, Clock& clock, const CacheClear
   const auto stage = [&](int position, std::string_view item) {
     view.run_on_ui([&] { view.show_stage(position, item); });
   };
-  const auto run = [&](const char* file, const char* parameters, int pause) {
-    processes.RunHidden(file, parameters);
-    clock.Sleep(pause);
+  // The system's programs by their full path: a copy of the program in a
+  // writable folder must not pick up a taskkill.exe planted beside it.
+  std::string system;
+  const auto run = [&](const std::string& program, const std::string& parameters, int pause) {
+    processes.RunHidden(system + "\\" + program, parameters);
+    if (pause > 0) clock.Sleep(pause);
   };
   try {
+    system = processes.SystemFolder();
     stage(10, "LangEndExplorer");
-    run("taskkill", "/f /im explorer.exe", 3000);
+    // This session's Explorer only: other users' desktops are theirs.
+    for (std::uint32_t id : OwnProcesses(processes, "explorer.exe"))
+      run("taskkill.exe", "/f /pid " + std::to_string(id), 0);
+    clock.Sleep(3000);
     stage(30, "LangClearingCacheIcon");
     run("cmd.exe", "/c attrib -h \"%localappdata%\\IconCache.db\"", 500);
     run("cmd.exe", "/c del /a /f /q \"%localappdata%\\IconCache.db\"", 500);
@@ -67,7 +81,8 @@ void ClearIconCacheSequence(Processes& processes, Clock& clock, const CacheClear
     run("cmd.exe", "/c del /a /f /q \"%localappdata%\\Microsoft\\Windows\\Explorer\\thumbcache*\"", 500);
     clock.Sleep(2000);
     stage(90, "LangStartExplorer");
-    if (processes.StartExplorer()) clock.Sleep(3000);
+    if (!processes.StartExplorer()) throw Error("Cannot start Explorer again");
+    clock.Sleep(3000);
     view.run_on_ui([&] {
       view.show_stage(100, "LangClearingCacheComplet");
       clock.Sleep(1000);
@@ -75,7 +90,11 @@ void ClearIconCacheSequence(Processes& processes, Clock& clock, const CacheClear
     });
   } catch (const std::exception& e) {
     const std::string message = e.what();
-    view.run_on_ui([&] { view.show_error(message); });
+    try {
+      view.run_on_ui([&] { view.show_error(message); });
+    } catch (...) {
+      // The desktop below matters more than the message.
+    }
     // Never leave the user without a desktop and taskbar.
     try {
       if (!IsRunning(processes, "explorer.exe") && processes.StartExplorer()) clock.Sleep(3000);

@@ -4,16 +4,20 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/processes.h"
 #include "platform/shell.h"
 
 namespace vandrel {
 
-// Ends every process whose executable name (its file-name part, or the whole
-// name) equals `exe_file_name`, letters a to z compared without case. The
-// result of the last termination; false when nothing matched. Errors of the
-// snapshot or of opening a process travel up and end the walk.
+// The processes of this logon session whose executable name (its file-name
+// part, or the whole name) equals `exe_file_name`, letters a to z compared
+// without case. Other users' processes are never touched.
+std::vector<std::uint32_t> OwnProcesses(Processes& processes, std::string_view exe_file_name);
+// Ends each of them. The result of the last termination; false when nothing
+// matched. Errors of the snapshot or of opening a process travel up and end
+// the walk.
 bool KillTask(Processes& processes, std::string_view exe_file_name);
 // Whether a process of that name runs (compared as KillTask does).
 bool IsRunning(Processes& processes, std::string_view exe_file_name);
@@ -33,11 +37,13 @@ struct CacheClearingView {
   std::function<void(const std::string& message)> show_error;
 };
 
-// The whole clearing, on the calling (worker) thread: Explorer ended with
-// taskkill, the cache files' attributes cleared and the files deleted by the
-// command interpreter, Explorer started again; each stage shown through
-// `view`. An error ends the sequence and is shown; Explorer is then started
-// again when none runs, so the user keeps a desktop.
+// The whole clearing, on the calling (worker) thread: this session's Explorer
+// ended with taskkill by process id, the cache files' attributes cleared and
+// the files deleted by the command interpreter (both from the system folder),
+// Explorer started again; each stage shown through `view`. An error (an
+// Explorer that does not start again included) ends the sequence and is
+// shown; Explorer is then started again when none runs, so the user keeps a
+// desktop, even when showing the error failed.
 void ClearIconCacheSequence(Processes& processes, Clock& clock, const CacheClearingView& view);
 
 }  // namespace vandrel

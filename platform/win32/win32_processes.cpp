@@ -15,9 +15,25 @@ std::vector<ProcessEntry> Win32Processes::List() {
   std::vector<ProcessEntry> out;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry))
-    out.push_back(ProcessEntry{entry.th32ProcessID, Narrow(entry.szExeFile)});
+  for (BOOL more = ::Process32FirstW(snapshot.get(), &entry); more; more = ::Process32NextW(snapshot.get(), &entry)) {
+    DWORD session = kUnknownSession;
+    if (!::ProcessIdToSessionId(entry.th32ProcessID, &session)) session = kUnknownSession;
+    out.push_back(ProcessEntry{entry.th32ProcessID, Narrow(entry.szExeFile), session});
+  }
   return out;
+}
+
+std::uint32_t Win32Processes::OwnSession() {
+  DWORD session = kUnknownSession;
+  if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &session)) return kUnknownSession;
+  return session;
+}
+
+std::string Win32Processes::SystemFolder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  const UINT n = ::GetSystemDirectoryW(folder, MAX_PATH + 1);
+  if (n == 0 || n > MAX_PATH) throw Error("Cannot find the system folder", SystemErrorText(::GetLastError()));
+  return Narrow(std::wstring(folder, n));
 }
 
 bool Win32Processes::Terminate(std::uint32_t id) {

@@ -8,6 +8,8 @@ namespace vandrel {
 class Win32Processes final : public Processes {
  public:
   std::vector<ProcessEntry> List() override;
+  std::uint32_t OwnSession() override;
+  std::string SystemFolder() override;
   bool Terminate(std::uint32_t id) override;
   void RunHidden(const std::string& file, const std::string& parameters, const std::string& folder = {}) override;
   void Open(const std::string& file, const std::string& parameters) override;

@@ -73,8 +73,11 @@ void FakeProcesses::RunHidden(const std::string& file, const std::string& parame
   if (!fail_parameters.empty() && parameters == fail_parameters)
     throw Error("Cannot run \"" + file + "\"", "The system cannot find the file specified.");
   log->push_back("run " + file + " " + parameters);
-  if (file == "taskkill" && parameters == "/f /im explorer.exe")
-    std::erase_if(running, [](const ProcessEntry& p) { return EqualsNoCase(p.exe_name, "explorer.exe"); });
+  // taskkill ends the process it is given by id.
+  if (EqualsNoCase(file, SystemFolder() + "\\taskkill.exe") && parameters.starts_with("/f /pid ")) {
+    const std::uint32_t id = static_cast<std::uint32_t>(std::stoul(parameters.substr(8)));
+    std::erase_if(running, [id](const ProcessEntry& p) { return p.id == id; });
+  }
 }
 
 void FakeProcesses::Open(const std::string& file, const std::string& parameters) {

@@ -45,6 +45,9 @@ class FakeProcesses final : public Processes {
   std::vector<std::string> own_log;
 
   std::vector<ProcessEntry> List() override;
+  std::uint32_t own_session = 0;  // the entries' default session is this one
+  std::uint32_t OwnSession() override { return own_session; }
+  std::string SystemFolder() override { return "C:\\Windows\\System32"; }
   bool Terminate(std::uint32_t id) override;
   void RunHidden(const std::string& file, const std::string& parameters, const std::string& folder = {}) override;
   std::string last_run_folder;  // the working folder RunHidden was last given

@@ -42,6 +42,20 @@ TEST(KillTaskTest, NothingMatchingGivesFalseAndErrorsEndTheWalk) {
   EXPECT_THROW(KillTask(p, "explorer.exe"), Error);
 }
 
+TEST(KillTaskTest, OnlyProcessesOfThisSessionAreEnded) {
+  FakeProcesses p;
+  p.own_session = 1;
+  p.running = {{1, "explorer.exe", 1}, {2, "explorer.exe", 2}, {3, "explorer.exe", kUnknownSession}, {4, "explorer.exe", 1}};
+  p.cannot_open = {2};  // another user's: it could not even be opened
+  EXPECT_TRUE(KillTask(p, "explorer.exe"));
+  EXPECT_THAT(p.own_log, ElementsAre("terminate 1", "terminate 4"));
+  EXPECT_THAT(OwnProcesses(p, "explorer.exe"), ::testing::IsEmpty());
+  EXPECT_FALSE(IsRunning(p, "explorer.exe")) << "another user's Explorer is not ours";
+  // A session that cannot be told matches nothing.
+  p.own_session = kUnknownSession;
+  EXPECT_FALSE(IsRunning(p, "explorer.exe"));
+}
+
 TEST(RestartExplorerTest, EndsExplorerBetweenNotificationsAndDesktopRefreshes) {
   testing::FakeFileSystem fs;
   testing::FakeShell shell(fs);
@@ -88,7 +102,8 @@ struct RecordingView {
 class CacheClearingTest : public ::testing::Test {
  protected:
   CacheClearingTest() {
-    processes.running = {{40, "explorer.exe"}};
+    // This session's two Explorers, and another user's, which is never touched.
+    processes.running = {{40, "explorer.exe"}, {41, "explorer.exe"}, {77, "explorer.exe", 2}};
     clock.log = &log;
     processes.log = &log;
   }
@@ -102,16 +117,17 @@ TEST_F(CacheClearingTest, TheStepsRunInOrderWithTheirStagesAndPauses) {
   ClearIconCacheSequence(processes, clock, window.view());
   const char* expected[] = {
       "ui 10 LangEndExplorer",
-      "run taskkill /f /im explorer.exe", "sleep 3000",
+      "run C:\\Windows\\System32\\taskkill.exe /f /pid 40", "run C:\\Windows\\System32\\taskkill.exe /f /pid 41",
+      "sleep 3000",
       "ui 30 LangClearingCacheIcon",
-      "run cmd.exe /c attrib -h \"%localappdata%\\IconCache.db\"", "sleep 500",
-      "run cmd.exe /c del /a /f /q \"%localappdata%\\IconCache.db\"", "sleep 500",
+      "run C:\\Windows\\System32\\cmd.exe /c attrib -h \"%localappdata%\\IconCache.db\"", "sleep 500",
+      "run C:\\Windows\\System32\\cmd.exe /c del /a /f /q \"%localappdata%\\IconCache.db\"", "sleep 500",
       "ui 50 LangClearingAddCacheIcon",
-      "run cmd.exe /c attrib -h \"%localappdata%\\Microsoft\\Windows\\Explorer\\iconcache*\"", "sleep 500",
-      "run cmd.exe /c attrib -h \"%localappdata%\\Microsoft\\Windows\\Explorer\\thumbcache*\"", "sleep 500",
+      "run C:\\Windows\\System32\\cmd.exe /c attrib -h \"%localappdata%\\Microsoft\\Windows\\Explorer\\iconcache*\"", "sleep 500",
+      "run C:\\Windows\\System32\\cmd.exe /c attrib -h \"%localappdata%\\Microsoft\\Windows\\Explorer\\thumbcache*\"", "sleep 500",
       "ui 70 LangDeletingCacheFiles",
-      "run cmd.exe /c del /a /f /q \"%localappdata%\\Microsoft\\Windows\\Explorer\\iconcache*\"", "sleep 500",
-      "run cmd.exe /c del /a /f /q \"%localappdata%\\Microsoft\\Windows\\Explorer\\thumbcache*\"", "sleep 500",
+      "run C:\\Windows\\System32\\cmd.exe /c del /a /f /q \"%localappdata%\\Microsoft\\Windows\\Explorer\\iconcache*\"", "sleep 500",
+      "run C:\\Windows\\System32\\cmd.exe /c del /a /f /q \"%localappdata%\\Microsoft\\Windows\\Explorer\\thumbcache*\"", "sleep 500",
       "sleep 2000",
       "ui 90 LangStartExplorer",
       "start explorer", "sleep 3000",
@@ -122,11 +138,23 @@ TEST_F(CacheClearingTest, TheStepsRunInOrderWithTheirStagesAndPauses) {
   EXPECT_FALSE(window.off_ui_call);
 }
 
-TEST_F(CacheClearingTest, AnExplorerThatDoesNotStartCostsNoPause) {
+TEST_F(CacheClearingTest, AnExplorerThatDoesNotStartAgainIsAnErrorNotACompletion) {
   processes.explorer_starts = false;
   ClearIconCacheSequence(processes, clock, window.view());
-  EXPECT_EQ(clock.slept, 9000);
-  EXPECT_EQ(log.back(), "ui hide progress");
+  EXPECT_EQ(std::count(log.begin(), log.end(), "ui 100 LangClearingCacheComplet"), 0);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "ui error Cannot start Explorer again"), 1);
+  // The safety net tries once more.
+  EXPECT_EQ(std::count(log.begin(), log.end(), "start explorer"), 2);
+  EXPECT_EQ(clock.slept, 8000) << "no pause for an Explorer that did not start";
+}
+
+TEST_F(CacheClearingTest, ExplorerComesBackEvenWhenTheErrorCannotBeShown) {
+  processes.fail_parameters = "/c del /a /f /q \"%localappdata%\\IconCache.db\"";
+  CacheClearingView view = window.view();
+  view.show_error = [](const std::string&) { throw std::runtime_error("the window is gone"); };
+  ClearIconCacheSequence(processes, clock, view);
+  EXPECT_EQ(log.back(), "sleep 3000");
+  EXPECT_EQ(log[log.size() - 2], "start explorer");
 }
 
 TEST_F(CacheClearingTest, AnErrorEndsTheSequenceShowsItAndBringsExplorerBack) {
@@ -134,7 +162,7 @@ TEST_F(CacheClearingTest, AnErrorEndsTheSequenceShowsItAndBringsExplorerBack) {
   ClearIconCacheSequence(processes, clock, window.view());
   const auto error = std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("ui error ", 0) == 0; });
   ASSERT_NE(error, log.end());
-  EXPECT_EQ(*error, "ui error Cannot run \"cmd.exe\". The system cannot find the file specified.");
+  EXPECT_EQ(*error, "ui error Cannot run \"C:\\Windows\\System32\\cmd.exe\". The system cannot find the file specified.");
   EXPECT_EQ(std::count(log.begin(), log.end(), "ui 50 LangClearingAddCacheIcon"), 0);  // nothing after the failure
   // taskkill ended Explorer: it is started again, so the user keeps a desktop.
   EXPECT_EQ(log.back(), "sleep 3000");

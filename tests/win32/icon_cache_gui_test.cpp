@@ -58,6 +58,7 @@ TEST(IconCacheWineTest, AClearingDeletesTheCacheFilesShowsEachStageAndStartsExpl
   form.DeleteIconCacheClick();
   EXPECT_TRUE(form.clearing_icon_cache());
   EXPECT_FALSE(form.DeleteIconCache.Enabled()) << "a second clearing cannot start meanwhile";
+  EXPECT_FALSE(form.RestartExplorerMenu.Enabled()) << "nor a restart of Explorer, which would cut it short";
   EXPECT_TRUE(form.ProgressBar1.Visible());
 
   // The window stays responsive; watch its status line change.
@@ -79,6 +80,7 @@ TEST(IconCacheWineTest, AClearingDeletesTheCacheFilesShowsEachStageAndStartsExpl
   EXPECT_GE(took, 12000u);
   EXPECT_FALSE(form.ProgressBar1.Visible());
   EXPECT_TRUE(form.DeleteIconCache.Enabled());
+  EXPECT_TRUE(form.RestartExplorerMenu.Enabled());
 
   Win32FileSystem fs;
   EXPECT_FALSE(fs.FileExists(base + "\\IconCache.db"));
@@ -86,7 +88,9 @@ TEST(IconCacheWineTest, AClearingDeletesTheCacheFilesShowsEachStageAndStartsExpl
   EXPECT_FALSE(fs.FileExists(explorer + "thumbcache_96.db"));
   EXPECT_TRUE(fs.FileExists(explorer + "keep.db"));
 
-  // A new Explorer runs; it is closed again here.
+  // The Explorers of before were ended, each by its id; a new one runs and
+  // is closed again here.
+  for (std::uint32_t id : before) EXPECT_FALSE(ExplorerIds().count(id)) << "Explorer " << id << " still runs";
   std::set<std::uint32_t> started;
   for (std::uint32_t id : ExplorerIds())
     if (!before.count(id)) started.insert(id);
@@ -120,7 +124,7 @@ TEST(IconCacheWindowTest, TheStatusTextsAreTheCaptionsOfTheMomentAndAnErrorIsSho
   form.WaitForIconCacheClearing();
   ui::ProcessMessages();
   EXPECT_EQ(form.StatusBar.PanelText(0),
-            "\t\tОшибка! Cannot run \"cmd.exe\". The system cannot find the file specified.");
+            "\t\tОшибка! Cannot run \"C:\\Windows\\System32\\cmd.exe\". The system cannot find the file specified.");
   EXPECT_FALSE(form.ProgressBar1.Visible());
   EXPECT_TRUE(form.DeleteIconCache.Enabled());
   EXPECT_EQ(processes.own_log.back(), "start explorer");
@@ -180,7 +184,9 @@ TEST(IconCacheCloseTest, ClosingTheWindowMidwayLetsTheClearingFinishAndBringExpl
   EXPECT_FALSE(::IsWindow(form->hwnd()));
   clock.Release();
   form.reset();  // waits for the clearing to end
-  EXPECT_EQ(std::count(processes.own_log.begin(), processes.own_log.end(), "run taskkill /f /im explorer.exe"), 1);
+  EXPECT_EQ(std::count(processes.own_log.begin(), processes.own_log.end(),
+                       "run C:\\Windows\\System32\\taskkill.exe /f /pid 40"),
+            1);
   EXPECT_EQ(processes.own_log.back(), "start explorer");
   ASSERT_EQ(processes.running.size(), 1u);
   EXPECT_EQ(processes.running[0].exe_name, "explorer.exe");
