@@ -74,6 +74,36 @@ std::string DecodeText(std::span<const std::byte> bytes, const AnsiCodec& ansi, 
   return ansi.Decode(bytes);
 }
 
+std::optional<Bytes> EncodeText(std::string_view text, TextEncoding encoding, const AnsiCodec& ansi) {
+  Bytes out;
+  switch (encoding) {
+    case TextEncoding::kUtf8:
+      AppendMark(out, {0xEF, 0xBB, 0xBF});
+      for (char c : text) out.push_back(static_cast<std::byte>(c));
+      return out;
+    case TextEncoding::kUtf16BE:
+      AppendMark(out, {0xFE, 0xFF});
+      AppendUtf16(out, text, true);
+      return out;
+    case TextEncoding::kUtf16LE:
+      AppendMark(out, {0xFF, 0xFE});
+      AppendUtf16(out, text, false);
+      return out;
+    case TextEncoding::kNone:
+    case TextEncoding::kAnsi:
+      return ansi.Encode(text);
+  }
+  return std::nullopt;
+}
+
+bool DecodesFaithfully(std::span<const std::byte> bytes, const AnsiCodec& ansi) {
+  TextEncoding found = TextEncoding::kNone;
+  const std::string text = DecodeText(bytes, ansi, found);
+  if (found == TextEncoding::kAnsi && text.find('\0') != std::string::npos) return false;
+  const std::optional<Bytes> again = EncodeText(text, found, ansi);
+  return again && std::equal(again->begin(), again->end(), bytes.begin(), bytes.end());
+}
+
 int ParseIniInteger(std::string_view text, int default_value) {
   std::string_view s = text;
   bool hex = false;
@@ -249,6 +279,16 @@ void IniStore::DeleteEntry(std::string_view section, std::string_view name) {
   }
 }
 
+void IniStore::RetainEntries(std::string_view section, const std::vector<bool>& keep) {
+  IniSection* s = FindSection(section);
+  if (s == nullptr) return;
+  std::vector<IniEntry> kept;
+  kept.reserve(s->entries.size());
+  for (std::size_t i = 0; i < s->entries.size(); ++i)
+    if (i < keep.size() && keep[i]) kept.push_back(std::move(s->entries[i]));
+  s->entries = std::move(kept);
+}
+
 void IniStore::EraseSection(std::string_view section) {
   for (auto it = sections_.begin(); it != sections_.end(); ++it) {
     if (EqualsNoCase(it->name, section)) {
@@ -279,32 +319,11 @@ std::string IniStore::Layout() const {
 
 Bytes IniStore::Serialize(TextEncoding& used) const {
   const std::string text = Layout();
-  Bytes out;
-  switch (encoding_) {
-    case TextEncoding::kUtf8:
-      used = TextEncoding::kUtf8;
-      AppendMark(out, {0xEF, 0xBB, 0xBF});
-      for (char c : text) out.push_back(static_cast<std::byte>(c));
-      return out;
-    case TextEncoding::kUtf16BE:
-      used = TextEncoding::kUtf16BE;
-      AppendMark(out, {0xFE, 0xFF});
-      AppendUtf16(out, text, true);
-      return out;
-    case TextEncoding::kUtf16LE:
-      break;
-    case TextEncoding::kNone:
-    case TextEncoding::kAnsi:
-      if (auto ansi = ansi_->Encode(text)) {
-        used = TextEncoding::kAnsi;
-        return std::move(*ansi);
-      }
-      break;  // the code page would lose characters: keep them all in UTF-16
-  }
+  used = encoding_ == TextEncoding::kNone ? TextEncoding::kAnsi : encoding_;
+  if (auto bytes = EncodeText(text, used, *ansi_)) return std::move(*bytes);
+  // The code page would lose characters: keep them all in UTF-16.
   used = TextEncoding::kUtf16LE;
-  AppendMark(out, {0xFF, 0xFE});
-  AppendUtf16(out, text, false);
-  return out;
+  return *EncodeText(text, used, *ansi_);
 }
 
 void IniStore::Save(FileSystem& fs) {

@@ -39,6 +39,16 @@ struct IniSection {
 // Decodes bytes by their byte-order mark, else in the ANSI code page.
 std::string DecodeText(std::span<const std::byte> bytes, const AnsiCodec& ansi, TextEncoding& found);
 
+// The text in that encoding, with its byte-order mark; nullopt when the ANSI
+// code page cannot hold it.
+std::optional<Bytes> EncodeText(std::string_view text, TextEncoding encoding, const AnsiCodec& ansi);
+
+// Whether the bytes were read as what they are: decoded and encoded again
+// they come back exactly, and without a byte-order mark the text holds no
+// U+0000 (a UTF-16 file without its mark, read as ANSI, would). Only such a
+// file may be rewritten from what was read of it.
+bool DecodesFaithfully(std::span<const std::byte> bytes, const AnsiCodec& ansi);
+
 // Reads an INI integer: "0x" followed by hex digits, "$" followed by hex
 // digits, or a signed decimal; anything else gives `default_value`.
 int ParseIniInteger(std::string_view text, int default_value);
@@ -66,6 +76,8 @@ class IniStore {
   bool HasSection(std::string_view section) const;
 
   void DeleteEntry(std::string_view section, std::string_view name);
+  // Keeps of the section's entries those at the positions `keep` marks true.
+  void RetainEntries(std::string_view section, const std::vector<bool>& keep);
   void EraseSection(std::string_view section);
 
   // The file's text as Save lays it out (CRLF lines, an empty line after each

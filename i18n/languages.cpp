@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/text.h"
 
@@ -12,22 +14,39 @@ bool IsReservedSection(std::string_view name) {
   return EqualsNoCase(name, "Language information") || EqualsNoCase(name, "DestDir");
 }
 
-ComponentOwner* FindWindow(const std::vector<ComponentOwner*>& windows, std::string_view name) {
-  for (ComponentOwner* w : windows)
-    if (EqualsNoCase(w->Self().Name(), name)) return w;
-  return nullptr;
+// The name with its letters folded, for comparing names without case.
+std::string Folded(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  for (std::size_t pos = 0; pos < name.size();) AppendUtf8(out, FoldCase(NextCodePoint(name, pos)));
+  return out;
 }
 
-bool KeyHasItsWindowAndComponent(const std::vector<ComponentOwner*>& windows, std::string_view key) {
-  const std::size_t dot = key.find('.');
-  if (dot == std::string_view::npos) return false;
-  ComponentOwner* window = FindWindow(windows, key.substr(0, dot));
-  if (window == nullptr) return false;
-  const std::string_view rest = key.substr(dot + 1);
-  const std::size_t second = rest.find('.');
-  if (second == std::string_view::npos) return true;  // a key of the window itself
-  return window->FindComponent(rest.substr(0, second)) != nullptr;
-}
+// Every window's components by folded name, looked up once per key.
+class KnownNames {
+ public:
+  explicit KnownNames(const std::vector<ComponentOwner*>& windows) {
+    for (ComponentOwner* w : windows) {
+      auto& components = windows_[Folded(w->Self().Name())];
+      for (Component* c : w->Components()) components.insert(Folded(c->Name()));
+    }
+  }
+  // "Window.Property" or "Window.Component.Property" of a window and
+  // component of this version.
+  bool Has(std::string_view key) const {
+    const std::size_t dot = key.find('.');
+    if (dot == std::string_view::npos) return false;
+    const auto window = windows_.find(Folded(key.substr(0, dot)));
+    if (window == windows_.end()) return false;
+    const std::string_view rest = key.substr(dot + 1);
+    const std::size_t second = rest.find('.');
+    if (second == std::string_view::npos) return true;  // a key of the window itself
+    return window->second.count(Folded(rest.substr(0, second))) > 0;
+  }
+
+ private:
+  std::unordered_map<std::string, std::unordered_set<std::string>> windows_;
+};
 
 }  // namespace
 
@@ -42,20 +61,21 @@ std::vector<std::string> LanguageFileNames(FileSystem& fs, std::string_view prog
 }
 
 bool CleanLanguageFile(IniStore& file, const std::vector<ComponentOwner*>& windows) {
+  const KnownNames known(windows);
   bool changed = false;
   for (const std::string& section : file.SectionNames()) {
     if (IsReservedSection(section)) continue;
     const std::vector<std::string> names = file.EntryNames(section);
+    // One pass from the end: of a repeated key the last stays, and a key no
+    // window of this version has goes.
+    std::vector<bool> keep(names.size(), false);
+    std::unordered_set<std::string> seen;
     for (std::size_t p = names.size(); p-- > 0;) {
-      const std::string& key = names[p];
-      const bool repeated = std::any_of(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(p),
-                                        [&](const std::string& earlier) { return EqualsNoCase(earlier, key); });
-      if (repeated || !KeyHasItsWindowAndComponent(windows, key)) {
-        // Removes the first occurrence still there: of a repeated key the last stays.
-        file.DeleteEntry(section, key);
-        changed = true;
-      }
+      const bool later_one_kept = !seen.insert(Folded(names[p])).second;
+      keep[p] = !later_one_kept && known.Has(names[p]);
+      changed = changed || !keep[p];
     }
+    file.RetainEntries(section, keep);
     if (file.EntryNames(section).empty()) {
       file.EraseSection(section);
       changed = true;
@@ -70,6 +90,11 @@ void CleanTranslationsLikeGlobload(FileSystem& fs, const AnsiCodec& ansi, std::s
     const std::string path = LanguageFolder(program_folder) + name;
     try {
       if (fs.FileExists(path) && !fs.IsFileWritable(path)) continue;
+      // A file read as something it is not (UTF-16 without its mark, UTF-8
+      // the code page cannot carry) would be written back damaged: it stays
+      // as it is, and is still offered and applied.
+      const std::optional<Bytes> bytes = fs.ReadFile(path);
+      if (!bytes || !DecodesFaithfully(*bytes, ansi)) continue;
       IniStore file = IniStore::Open(fs, ansi, path);
       if (CleanLanguageFile(file, windows) && fs.IsFileWritable(path)) file.Save(fs);
     } catch (const std::exception&) {

@@ -60,6 +60,12 @@ bool IsSkipped(ComponentOwner& window, Component& component) {
          (EqualsNoCase(form, "Form10") && (EqualsNoCase(name, "LabelLocalVersion") || EqualsNoCase(name, "LabelServerVersion")));
 }
 
+// What a component shows of the user's data rather than a text of the
+// program: the main window's view of a folder's Desktop.ini.
+bool IsContent(ComponentOwner& window, Component& component, std::string_view property) {
+  return property == "Text" && EqualsNoCase(WindowName(window), "Form1") && EqualsNoCase(component.Name(), "MemoLog");
+}
+
 // Reads the section into Values and the log into Log; false when there is
 // no language file.
 bool Load(TTranslation& t, std::string_view section, const TranslationContext& context, std::string& log_path) {
@@ -207,7 +213,7 @@ void TranslateForm(TTranslation& translation, ComponentOwner& window, std::strin
     for (Component* component : window.Components()) {
       if (IsSkipped(window, *component)) continue;
       for (const char* property : {"Caption", "Hint", "Title", "Text", "TextHint"})
-        TranslateProperty(translation, property, *component, context);
+        if (!IsContent(window, *component, property)) TranslateProperty(translation, property, *component, context);
       const std::string prefix = form + "." + component->Name();
       Component* label = component->AttachedLabel();
       if (label != nullptr) {

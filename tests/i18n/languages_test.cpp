@@ -7,6 +7,7 @@
 
 #include "tests/fakes/fake_components.h"
 #include "tests/fakes/fake_file_system.h"
+#include "platform/text.h"
 #include "tests/support/pe_builder.h"
 
 namespace vandrel {
@@ -75,6 +76,60 @@ TEST_F(LanguagesTest, FilesThatNeedNothingOrCannotBeWrittenAreNotRewritten) {
   EXPECT_EQ(Text(fs.files[File("Unreadable.ini")]), stale);
   EXPECT_EQ(Text(fs.files[File("Stale.ini")]), "") << "its only section went";
   EXPECT_THAT(fs.own_log, ElementsAre("write " + File("Stale.ini")));
+}
+
+Bytes Utf16Le(std::string_view utf8, bool mark) {
+  Bytes out;
+  if (mark) out = {std::byte{0xFF}, std::byte{0xFE}};
+  for (char16_t u : Utf8ToUtf16(utf8)) {
+    out.push_back(static_cast<std::byte>(u & 0xFF));
+    out.push_back(static_cast<std::byte>(u >> 8));
+  }
+  return out;
+}
+
+TEST_F(LanguagesTest, TheCleanUpNeverDamagesAFileItCannotReadAsWhatItIs) {
+  const std::string russian = "[Vandrel]\r\nForm8.Caption=О программе\r\n";
+  const std::string stale = russian + "Form99.Caption=устарело\r\n";
+  std::unique_ptr<AnsiCodec> cp1252 = MakeWindows1252Codec();
+  // Bytes past ASCII decode to U+FFFD and cannot be written back.
+  struct LossyCodec final : AnsiCodec {
+    std::string Decode(std::span<const std::byte> bytes) const override {
+      std::string out;
+      for (std::byte b : bytes) AppendUtf8(out, std::to_integer<unsigned>(b) < 0x80 ? std::to_integer<char32_t>(b) : 0xFFFD);
+      return out;
+    }
+    std::optional<Bytes> Encode(std::string_view utf8) const override {
+      if (!std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::nullopt;
+      return ToBytes(std::string(utf8));
+    }
+  } lossy;
+  const struct {
+    const char* name;
+    Bytes bytes;
+    const AnsiCodec* codec;
+    std::optional<Bytes> after;  // none: left exactly as it was
+  } cases[] = {
+      {"UTF-16 without its mark", Utf16Le(stale, false), cp1251.get(), std::nullopt},
+      {"UTF-16 with its mark: cleaned", Utf16Le(stale, true), cp1251.get(), Utf16Le(russian + "\r\n", true)},
+      // Read in 1251 or 1252 every byte comes back as it was: cleaned, and
+      // what stays keeps its bytes.
+      {"UTF-8 without a mark on 1251", ToBytes(stale), cp1251.get(), ToBytes(russian + "\r\n")},
+      {"UTF-8 without a mark on 1252", ToBytes(stale), cp1252.get(), ToBytes(russian + "\r\n")},
+      // A code page in which UTF-8's bytes do not survive (as in a double-byte one).
+      {"UTF-8 without a mark where it does not survive", ToBytes(stale), &lossy, std::nullopt},
+      {"a file needing no change", ToBytes(russian), cp1251.get(), std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs.files.clear();
+    fs.own_log.clear();
+    fs.files[File("Translated.ini")] = c.bytes;
+    CleanTranslationsLikeGlobload(fs, *c.codec, kProgram, windows);
+    EXPECT_EQ(fs.files[File("Translated.ini")], c.after.value_or(c.bytes));
+    EXPECT_EQ(fs.own_log.size(), c.after ? 1u : 0u);
+  }
 }
 
 TEST_F(LanguagesTest, TheMenuListsEveryFileInOrderWithItsDisplayName) {

@@ -175,6 +175,16 @@ TEST_F(TranslationTest, SkippedKindsAndNamesAreLeftAlone) {
   Apply(form10);
   EXPECT_EQ(local.GetProperty("Caption"), "9.0.26.320");
   EXPECT_EQ(server.GetProperty("Caption"), "9.0.27.1");
+  // The view of a folder's Desktop.ini is the user's data: never looked up
+  // or logged as missing; its hint is the program's text like any other.
+  fs.files[kLog] = {};
+  Language("Form1.MemoLog.Text=replaced\r\n");
+  FakeWindow form1("Form1", "Vandrel");
+  FakeComponent& memo =
+      form1.Add("MemoLog", ComponentKind::kMemo, {{"Text", "[.ShellClassInfo]\r\nIconResource=star.ico,0"}, {"Hint", "Журнал"}});
+  Apply(form1);
+  EXPECT_EQ(memo.GetProperty("Text"), "[.ShellClassInfo]\r\nIconResource=star.ico,0");
+  EXPECT_THAT(LogLines(), ElementsAre("Form1.MemoLog.Hint=Журнал"));
 }
 
 TEST_F(TranslationTest, ListsFiltersAndLabelledEditsHaveTheirKeys) {
