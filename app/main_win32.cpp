@@ -68,7 +68,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   vandrel::TForm10 form10({.local_version = vandrel::GetFileVersion(versions, exe), .portable_mode = portable,
                            .settings_path = [&form1] { return form1.PortablePath(); },
                            .exe_path = exe,
-                           .startup_check = true});
+                           .startup_check = true,
+                           .hold_startup_prompt = true});
   vandrel::TFormIconPicker picker;
   form1.set_about_window(&form8);
   form1.set_update_window(&form10);
@@ -88,6 +89,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     return 0;
   }
   form1.Show();
+  form10.AllowStartupPrompt();
   vandrel::ui::RunMessageLoop();
   return 0;
 }

@@ -1,5 +1,7 @@
 // The main window's part in languages: the start-up clean-up, the menu
 // "Язык" and a switch of language, applied to every window at once.
+#include <utility>
+
 #include "app/unit_base_win32.h"
 #include "common/paths.h"
 #include "config/product.h"
@@ -36,11 +38,37 @@ void TForm1::LoadLanguage() {
 }
 
 void TForm1::LanguageItemClick(ui::MenuItem& item) {
-  ItemLanguage = LanguageOfCaption(item.GetProperty("Caption"));
-  SelectedLanguage = ItemLanguage;
-  // The item has checked itself and unchecked the others.
-  WriteSelectedLanguage(fs_, ansi_, PortablePath(), SelectedLanguage);
-  LoadLanguage();  // replaces every item, this one included
+  const std::string language = LanguageOfCaption(item.GetProperty("Caption"));
+  if (switching_language_) {
+    // The running switch takes it up once it is done; nothing is rebuilt
+    // under the handler that runs now.
+    pending_language_ = language;
+    return;
+  }
+  switching_language_ = true;
+  try {
+    for (std::optional<std::string> next = language; next; next = std::exchange(pending_language_, std::nullopt))
+      SwitchLanguage(*next);
+  } catch (...) {
+    switching_language_ = false;
+    pending_language_.reset();
+    throw;
+  }
+  switching_language_ = false;
+}
+
+void TForm1::SwitchLanguage(const std::string& language) {
+  ItemLanguage = language;
+  // The item has checked itself and unchecked the others. A choice that
+  // cannot be saved is not applied: the marks show the language in use.
+  try {
+    WriteSelectedLanguage(fs_, ansi_, PortablePath(), language);
+  } catch (...) {
+    LoadLanguage();
+    throw;
+  }
+  SelectedLanguage = language;
+  LoadLanguage();  // replaces every item, the clicked one included (kept alive until the next rebuild)
   globload();
   // The folder context-menu entry speaks the new language too.
   if (ContextMenuRegistered(*registry_)) {

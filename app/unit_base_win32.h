@@ -285,6 +285,11 @@ class TForm1 final : public ui::Form {
   Clock* clock_ = &own_clock_;
   ui::BackgroundTask cache_task_;
   bool closing_ = false;  // UI steps of a running clearing then do nothing
+  // A language switch lets messages run; a click meanwhile waits its turn
+  // (the menu is rebuilt by each switch, so its item must outlive the handler).
+  bool switching_language_ = false;
+  std::optional<std::string> pending_language_;
+  void SwitchLanguage(const std::string& language);
   std::string exe_path_;
   std::string company_;
   ui::WindowPrompts window_prompts_;

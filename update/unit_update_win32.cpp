@@ -1,5 +1,7 @@
 #include "update/unit_update_win32.h"
 
+#include <utility>
+
 #include "common/ini_store.h"
 #include "config/build_config.h"
 #include "config/product.h"
@@ -53,6 +55,7 @@ TForm10::TForm10(Environment environment)
   if (env_.mirrors.empty()) env_.mirrors = {std::string(kFirstMirror), std::string(kSecondMirror)};
   if (env_.http) http_ = env_.http;
   if (env_.registry) registry_ = env_.registry;
+  prompt_allowed_ = !env_.hold_startup_prompt;
   keys_ = ParsePublicKeys(env_.public_keys.value_or(std::string(kUpdatePublicKeys)));
   publisher_sha256_ = env_.publisher_sha256.value_or(std::string(kUpdatePublisherSha256));
   CheckBoxQuickUpdate.SetChecked(true);
@@ -224,8 +227,19 @@ void TForm10::CheckForUpdatesInBackground() {
   });
 }
 
+void TForm10::AllowStartupPrompt() {
+  prompt_allowed_ = true;
+  if (std::exchange(prompt_held_, false)) PromptForUpdate();
+}
+
 void TForm10::PromptForUpdate() {
   if (!update_available_ || pending_download_url_.empty()) return;
+  if (!prompt_allowed_) {
+    // The language steps let messages run before the windows are
+    // translated and shown: the question waits for them.
+    prompt_held_ = true;
+    return;
+  }
   const ui::MessageDialogSpec spec{
       .title = std::string(kApplicationTitle),
       .text = MessageCaption("LangUpdateAvailable") + " " + pending_version_ + "\r\n" + MessageCaption("LangUpdateNow"),

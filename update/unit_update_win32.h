@@ -33,6 +33,9 @@ class TForm10 final : public ui::Form {
     std::vector<std::string> mirrors;            // empty: the ones the build was made with
     std::string exe_path;                        // the running program; a portable package goes beside it
     bool startup_check = false;                  // the program's own window: checks once at start-up
+    // The start-up prompt waits for AllowStartupPrompt (the program's windows
+    // translated and the main window shown).
+    bool hold_startup_prompt = false;
     int stall_limit_ms = kStallLimitMs;          // a download receiving nothing this long fails
     int mirror_deadline_ms = kMirrorDeadlineMs;  // all one mirror may take in a check
     std::string temp_folder;                     // empty: the user's, as GetTempPathW gives it
@@ -60,6 +63,8 @@ class TForm10 final : public ui::Form {
   void ButtonDownloadClick();
   void CheckForUpdatesInBackground();
   void PromptForUpdate();
+  // From now on the start-up prompt may show; one held back shows now.
+  void AllowStartupPrompt();
   void QuickStartUpdate();
   // Writes and runs the portable update script, then ends the program;
   // returns only when the script could not be made.
@@ -153,6 +158,8 @@ class TForm10 final : public ui::Form {
   std::optional<PackageDigest> pending_package_;
   bool update_available_ = false;
   bool quick_start_pending_ = false;
+  bool prompt_allowed_ = true;
+  bool prompt_held_ = false;  // the start-up check ended before the prompt was allowed
   bool downloading_ = false;  // the download button's state: Cancel
   bool abort_update_ = false;
 

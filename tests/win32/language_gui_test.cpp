@@ -252,6 +252,39 @@ std::vector<std::string> ClippedCaptions(ui::Form& window) {
   return clipped;
 }
 
+TEST_F(LanguageGuiTest, AUtf16FileWithoutItsMarkKeepsItsBytesAcrossAStartAndIsStillOffered) {
+  // A translator's file saved as UTF-16 without a byte-order mark: read in
+  // the ANSI code page it would look empty, and once came back as 0 bytes.
+  const std::u16string text = u"[Language information]\r\nLANGNAME=Українська\r\n[Vandrel]\r\n"
+                              u"Form1.ButtonChangeIcon.Caption=Змінити\r\nForm99.Caption=застаріле\r\n";
+  Bytes bytes;
+  for (char16_t u : text) {
+    bytes.push_back(static_cast<std::byte>(u & 0xFF));
+    bytes.push_back(static_cast<std::byte>(u >> 8));
+  }
+  fs.WriteFileAtomically(program + "Language\\Ukrainian.ini", bytes);
+  Start();
+  EXPECT_EQ(fs.ReadFile(program + "Language\\Ukrainian.ini"), bytes) << "not a byte changed";
+  ASSERT_EQ(MenuItems().size(), 3u);
+  EXPECT_THAT(MenuItems()[2], ::testing::StartsWith("Ukrainian\t\t")) << "still offered";
+}
+
+TEST_F(LanguageGuiTest, AChoiceThatCannotBeSavedLeavesTheMarkOnTheLanguageInUse) {
+  Choose("English");
+  Start();
+  std::vector<std::string> reports;
+  ui::SetErrorReporter([&](HWND, const std::string& text) { reports.push_back(text); });
+  const std::wstring option = ToWinPath(program + "Config\\Option.ini");
+  ::SetFileAttributesW(option.c_str(), FILE_ATTRIBUTE_READONLY);
+  ::SendMessageW(form1->hwnd(), WM_COMMAND, MAKEWPARAM(form1->LanguageMenu.items.at(1)->command, 0), 0);
+  ::SetFileAttributesW(option.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ui::SetErrorReporter({});
+  EXPECT_EQ(reports.size(), 1u) << "the failure is reported";
+  EXPECT_THAT(MenuItems(), ElementsAre("English\t\tEnglish [x]", "German\t\tDeutsch"));
+  EXPECT_EQ(form1->ButtonChangeIcon.GetProperty("Caption"), "Change") << "nothing was applied";
+  EXPECT_EQ(ReadSelectedLanguage(fs, ansi, program + "Config\\Option.ini"), "English");
+}
+
 TEST_F(LanguageGuiTest, EveryCaptionFitsItsControl) {
   // Run at 100 % and, in the 150 % prefix, at 150 %.
   for (const char* language : {"", "English", "German"}) {

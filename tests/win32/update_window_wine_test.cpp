@@ -663,6 +663,27 @@ TEST_F(UpdateWindowWineTest, AYesWhileTheWindowIsOpenDownloadsInThatWindow) {
   EXPECT_EQ(ReadWholeFile(program + "\\Vandrel.zip"), Served("download/Vandrel/Vandrel.zip"));
 }
 
+TEST_F(UpdateWindowWineTest, TheStartUpPromptWaitsUntilTheProgramAllowsIt) {
+  // The program holds it while its language steps let messages run.
+  TForm10::Environment environment = Environment({base + "download/"}, false);
+  environment.startup_check = true;
+  environment.hold_startup_prompt = true;
+  auto form = Window(std::move(environment));
+  form->set_prompt([this](const ui::MessageDialogSpec& spec) {
+    asked.push_back(spec);
+    return false;
+  });
+  form->WaitForStartupCheck();  // the result arrives while messages run
+  ui::ProcessMessages();
+  EXPECT_TRUE(form->update_available());
+  EXPECT_TRUE(asked.empty()) << "no question before the windows are translated and shown";
+  form->AllowStartupPrompt();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].text, "Доступно обновление 9.0.27.1\r\nХотите обновить приложение сейчас?");
+  form->AllowStartupPrompt();
+  EXPECT_EQ(asked.size(), 1u) << "asked once";
+}
+
 TEST_F(UpdateWindowWineTest, AForgedVersionFileAloneNeverPromptsAtStartUp) {
   for (const char* folder : {"forged/", "nomanifest/", "otherkey/"}) {
     SCOPED_TRACE(folder);
