@@ -77,6 +77,21 @@ def read_head(sock, head=b""):
     return head
 
 
+def serve_on_loopback(handler):
+    """A threading TCP server of `handler` on 127.0.0.1 at a free port,
+    serving on a daemon thread until its shutdown."""
+    import socketserver
+    import threading
+
+    class Server(socketserver.ThreadingMixIn, socketserver.TCPServer):
+        daemon_threads = True
+        allow_reuse_address = True
+
+    server = Server(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
 class LoggingProxy:
     """A forwarding HTTP proxy for 127.0.0.1 only, logging each request line.
     tinyproxy refuses a request whose target is its own address unless the
@@ -85,7 +100,6 @@ class LoggingProxy:
 
     def __init__(self, log_path):
         import socketserver
-        import threading
 
         log = open(log_path, "a", buffering=1)
 
@@ -119,14 +133,8 @@ class LoggingProxy:
                     self.request.sendall(data)
                 upstream.close()
 
-        class Server(socketserver.ThreadingMixIn, socketserver.TCPServer):
-            daemon_threads = True
-            allow_reuse_address = True
-
-        self.server = Server(("127.0.0.1", 0), Handler)
+        self.server = serve_on_loopback(Handler)
         self.port = self.server.server_address[1]
-        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self.thread.start()
 
     def stop(self):
         self.server.shutdown()
@@ -142,7 +150,6 @@ class StallingServer:
 
     def __init__(self, files):
         import socketserver
-        import threading
 
         class Handler(socketserver.BaseRequestHandler):
             def handle(self):
@@ -170,13 +177,8 @@ class StallingServer:
                 except OSError:
                     pass
 
-        class Server(socketserver.ThreadingMixIn, socketserver.TCPServer):
-            daemon_threads = True
-            allow_reuse_address = True
-
-        self.server = Server(("127.0.0.1", 0), Handler)
+        self.server = serve_on_loopback(Handler)
         self.port = self.server.server_address[1]
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
 
     def stop(self):
         self.server.shutdown()
@@ -206,13 +208,8 @@ class TrickleServer:
                 except OSError:
                     pass
 
-        class Server(socketserver.ThreadingMixIn, socketserver.TCPServer):
-            daemon_threads = True
-            allow_reuse_address = True
-
-        self.server = Server(("127.0.0.1", 0), Handler)
+        self.server = serve_on_loopback(Handler)
         self.port = self.server.server_address[1]
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
 
     def stop(self):
         self.stop_event.set()
