@@ -162,7 +162,7 @@ void TForm10::StartCheck() {
   ButtonDownload.SetEnabled(false);
   AskMirrors(check_task_, [this, generation](const UpdateCheck& check) {
     if (generation != check_generation_) return;
-    for (const std::string& line : check.log) Log("check: " + line);
+    LogCheck("check", check);
     if (const auto& found = check.source) {
       latest_version_ = found->version;
       download_url_ = found->package_url;
@@ -213,11 +213,15 @@ void TForm10::Log(const std::string& line) {
   ::OutputDebugStringW(Widen("Vandrel update: " + line + "\n").c_str());
 }
 
+void TForm10::LogCheck(std::string_view which, const UpdateCheck& check) {
+  for (const std::string& line : check.log) Log(std::string(which) + ": " + line);
+}
+
 void TForm10::CheckForUpdatesInBackground() {
   // The prompt waits for the user-interface thread's message loop, so it
   // comes once the main window is up.
   AskMirrors(startup_task_, [this](const UpdateCheck& check) {
-    for (const std::string& line : check.log) Log("start-up check: " + line);
+    LogCheck("start-up check", check);
     const auto& found = check.source;
     pending_version_ = found ? found->version : "";
     pending_download_url_ = found ? found->package_url : "";

@@ -132,6 +132,8 @@ class TForm10 final : public ui::Form {
   void CancelDownload();
   void DownloadEnded(const std::string& failure, bool not_verified, const std::string& package);
   void Log(const std::string& line);
+  // Why each mirror of a check was passed over.
+  void LogCheck(std::string_view which, const UpdateCheck& check);
   void ReturnToIdle();
   std::optional<HttpProxy> Proxy();
 
